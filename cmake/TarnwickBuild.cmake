@@ -1,0 +1,21 @@
+# Warnings and strictness shared by every target of ours.
+add_library(tarnwick_options INTERFACE)
+add_library(Tarnwick::options ALIAS tarnwick_options)
+target_compile_options(tarnwick_options INTERFACE -Wall -Wextra -Werror)
+target_compile_definitions(tarnwick_options INTERFACE
+    $<$<NOT:$<CONFIG:Release>>:_GLIBCXX_ASSERTIONS>)
+
+# Strict Qt defines for the Qt layers.
+add_library(tarnwick_qt_options INTERFACE)
+add_library(Tarnwick::qt_options ALIAS tarnwick_qt_options)
+target_link_libraries(tarnwick_qt_options INTERFACE tarnwick_options)
+target_compile_definitions(tarnwick_qt_options INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+
+option(TARNWICK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(TARNWICK_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
