@@ -1,5 +1,7 @@
 #include "date.h"
 
+#include "platform.h"
+
 #include <cctype>
 #include <cmath>
 #include <ctime>
@@ -436,23 +438,8 @@ DateParts PartsFromDate(Date date)
 
 Date FileTimeToDate(FileTime time)
 {
-    const auto seconds = static_cast<std::time_t>(time);
-    std::tm local {};
-#ifdef _WIN32
-    if (localtime_s(&local, &seconds) != 0)
-        return 0;
-#else
-    if (localtime_r(&seconds, &local) == nullptr)
-        return 0;
-#endif
     DateParts parts;
-    parts.year = local.tm_year + 1900;
-    parts.month = local.tm_mon + 1;
-    parts.day = local.tm_mday;
-    parts.hour = local.tm_hour;
-    parts.minute = local.tm_min;
-    parts.second = local.tm_sec > 59 ? 59 : local.tm_sec;
-    return DateFromParts(parts);
+    return platform::LocalTime(time, parts) ? DateFromParts(parts) : 0;
 }
 
 Date CurrentDate()

@@ -1,6 +1,7 @@
 #include "enumeration.h"
 
 #include "paths.h"
+#include "platform.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -10,166 +11,14 @@
 #include <mutex>
 #include <thread>
 
-#ifndef _WIN32
-#include <cerrno>
-#include <climits>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace tarnwick {
 
 namespace {
 
-bool isDotName(std::string_view name)
-{
-    return name == "." || name == "..";
-}
-
-bool pathTooLong(const std::string &folder, std::string_view name)
-{
-#ifdef _WIN32
-    constexpr std::size_t limit = 32767;
-#else
-    constexpr std::size_t limit = PATH_MAX;
-#endif
-    return folder.size() + name.size() + 1 >= limit;
-}
-
-#ifndef _WIN32
-
-void describeFailure(DirectoryContents &contents, int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP: // replaced by a symbolic link since its parent was listed
-        contents.status = ReadStatus::Vanished;
-        break;
-    case EACCES:
-    case EPERM:
-    case EIO:
-        contents.status = ReadStatus::Unreadable;
-        break;
-    default:
-        contents.status = ReadStatus::Failed;
-        contents.error = std::strerror(error);
-        break;
-    }
-}
-
-class DirectoryStream
-{
-public:
-    explicit DirectoryStream(DIR *dir)
-        : m_dir(dir)
-    {
-    }
-    ~DirectoryStream()
-    {
-        if (m_dir != nullptr)
-            ::closedir(m_dir);
-    }
-    DirectoryStream(const DirectoryStream &) = delete;
-    DirectoryStream &operator=(const DirectoryStream &) = delete;
-    DIR *get() const { return m_dir; }
-
-private:
-    DIR *m_dir;
-};
-
-// A regular file, or a link to one; nothing is opened, so FIFOs and devices cannot block.
-bool statFile(int dirFd, const char *name, unsigned char type, FileTime &time, bool &isDirectory)
-{
-    struct stat info {
-    };
-    isDirectory = false;
-    if (type == DT_REG || type == DT_UNKNOWN) {
-        if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return false;
-        if (S_ISDIR(info.st_mode)) {
-            isDirectory = true;
-            return false;
-        }
-        if (S_ISLNK(info.st_mode))
-            type = DT_LNK;
-    }
-    if (type == DT_LNK && ::fstatat(dirFd, name, &info, 0) != 0)
-        return false;
-    if (!S_ISREG(info.st_mode))
-        return false;
-    time = static_cast<FileTime>(info.st_mtim.tv_sec);
-    return true;
-}
-
-DirectoryContents readDirectory(const std::string &folder, const ReadOptions &options, bool followLink)
-{
-    DirectoryContents contents;
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(folder.c_str(), flags);
-    if (fd < 0) {
-        describeFailure(contents, errno);
-        return contents;
-    }
-    DirectoryStream stream(::fdopendir(fd));
-    if (stream.get() == nullptr) {
-        const int error = errno;
-        ::close(fd);
-        describeFailure(contents, error);
-        return contents;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(stream.get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                // a listing that broke off is no listing: its files must not look removed
-                const int error = errno;
-                contents = DirectoryContents {};
-                describeFailure(contents, error == ENOENT ? EIO : error);
-            }
-            break;
-        }
-        const char *name = entry->d_name;
-        const std::string_view nameView(name);
-        if (isDotName(nameView))
-            continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_DIR) {
-            if (!HasUnsafeChars(nameView) && !pathTooLong(folder, nameView))
-                contents.subfolders.emplace_back(nameView);
-            continue;
-        }
-        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
-            continue; // FIFOs, sockets, devices
-        if (!options.files && type != DT_UNKNOWN)
-            continue;
-        if (options.skipTilde && nameView.front() == '~' && type != DT_UNKNOWN)
-            continue;
-        FileTime time = 0;
-        bool isDirectory = false;
-        if (!statFile(::dirfd(stream.get()), name, type, time, isDirectory)) {
-            if (isDirectory && !HasUnsafeChars(nameView) && !pathTooLong(folder, nameView))
-                contents.subfolders.emplace_back(nameView);
-            continue;
-        }
-        if (!options.files || (options.skipTilde && nameView.front() == '~') || HasControlChars(nameView))
-            continue;
-        contents.names.append(nameView);
-        contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
-        contents.times.push_back(time);
-    }
-    return contents;
-}
-
-#endif
-
 DirectoryContents readSafely(const std::string &folder, const ReadOptions &options, bool followLink)
 {
     try {
-        return readDirectory(folder, options, followLink);
+        return platform::ReadDirectory(folder, options, followLink);
     } catch (const std::exception &error) {
         DirectoryContents contents;
         contents.status = ReadStatus::Failed;
@@ -344,7 +193,7 @@ std::vector<EnumerationFailure> GetSubDirectories2016(std::vector<std::string> &
     std::vector<EnumerationFailure> failures;
     std::vector<std::string> roots;
     for (const std::string &folder : folders) {
-        if (FolderExists(folder) && !pathTooLong(folder, {}))
+        if (FolderExists(folder) && !platform::PathTooLong(folder, {}))
             roots.push_back(WithTrailingSeparator(folder));
     }
     std::vector<std::string> found;
@@ -394,14 +243,5 @@ std::vector<std::string> ListFiles(const std::string &folder, std::string_view p
     }
     return names;
 }
-
-#ifndef _WIN32
-bool FileIsPresent(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-#endif
 
 } // namespace tarnwick

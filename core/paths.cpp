@@ -1,13 +1,5 @@
 #include "paths.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 namespace tarnwick {
 
 std::string_view FileNameOf(std::string_view path)
@@ -22,42 +14,6 @@ std::string WithTrailingSeparator(std::string path)
         path.push_back(kSeparator);
     return path;
 }
-
-#ifndef _WIN32
-
-bool FolderExists(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool FileAppears(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-std::optional<FileTime> GetLastModified(const std::string &path)
-{
-    struct stat info {
-    };
-    if (::stat(path.c_str(), &info) != 0)
-        return std::nullopt;
-    return static_cast<FileTime>(info.st_mtim.tv_sec);
-}
-
-std::string TemporaryFolder()
-{
-    if (const char *temp = std::getenv("TEMP"); temp != nullptr && *temp != '\0')
-        return temp;
-    std::error_code error;
-    const auto folder = std::filesystem::temp_directory_path(error);
-    return error ? std::string("/tmp") : folder.string();
-}
-
-#endif
 
 namespace {
 

@@ -1,0 +1,25 @@
+#pragma once
+
+// What differs between POSIX and Windows, behind one set of calls. Internal to core: platform_posix.cpp
+// and platform_win32.cpp implement it, together with the public file-system helpers of paths.h,
+// enumeration.h (FileIsPresent) and history_log.h (WriteTextFile).
+
+#include "date.h"
+#include "enumeration.h"
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick::platform {
+
+// Lists one directory (path ending with the separator). followLink: whether the folder itself may be
+// reached through a symbolic link (true for a listed folder, false for subfolders found by a walk).
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink);
+
+// Whether folder + name + separator would exceed the platform's path limit.
+bool PathTooLong(const std::string &folder, std::string_view name);
+
+// A file time as a local calendar time; false when the platform cannot convert it.
+bool LocalTime(FileTime time, DateParts &parts);
+
+} // namespace tarnwick::platform

@@ -1,0 +1,288 @@
+#include "enumeration.h"
+#include "history_log.h"
+#include "paths.h"
+#include "platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnwick {
+
+namespace {
+
+bool isDotName(std::string_view name)
+{
+    return name == "." || name == "..";
+}
+
+void describeFailure(DirectoryContents &contents, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP: // replaced by a symbolic link since its parent was listed
+        contents.status = ReadStatus::Vanished;
+        break;
+    case EACCES:
+    case EPERM:
+    case EIO:
+        contents.status = ReadStatus::Unreadable;
+        break;
+    default:
+        contents.status = ReadStatus::Failed;
+        contents.error = std::strerror(error);
+        break;
+    }
+}
+
+class DirectoryStream
+{
+public:
+    explicit DirectoryStream(DIR *dir)
+        : m_dir(dir)
+    {
+    }
+    ~DirectoryStream()
+    {
+        if (m_dir != nullptr)
+            ::closedir(m_dir);
+    }
+    DirectoryStream(const DirectoryStream &) = delete;
+    DirectoryStream &operator=(const DirectoryStream &) = delete;
+    DIR *get() const { return m_dir; }
+
+private:
+    DIR *m_dir;
+};
+
+// A regular file, or a link to one; nothing is opened, so FIFOs and devices cannot block.
+bool statFile(int dirFd, const char *name, unsigned char type, FileTime &time, bool &isDirectory)
+{
+    struct stat info {
+    };
+    isDirectory = false;
+    if (type == DT_REG || type == DT_UNKNOWN) {
+        if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (S_ISDIR(info.st_mode)) {
+            isDirectory = true;
+            return false;
+        }
+        if (S_ISLNK(info.st_mode))
+            type = DT_LNK;
+    }
+    if (type == DT_LNK && ::fstatat(dirFd, name, &info, 0) != 0)
+        return false;
+    if (!S_ISREG(info.st_mode))
+        return false;
+    time = static_cast<FileTime>(info.st_mtim.tv_sec);
+    return true;
+}
+
+} // namespace
+
+namespace platform {
+
+bool PathTooLong(const std::string &folder, std::string_view name)
+{
+    return folder.size() + name.size() + 1 >= PATH_MAX;
+}
+
+bool LocalTime(FileTime time, DateParts &parts)
+{
+    const auto seconds = static_cast<std::time_t>(time);
+    std::tm local {};
+    if (localtime_r(&seconds, &local) == nullptr)
+        return false;
+    parts.year = local.tm_year + 1900;
+    parts.month = local.tm_mon + 1;
+    parts.day = local.tm_mday;
+    parts.hour = local.tm_hour;
+    parts.minute = local.tm_min;
+    parts.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second
+    return true;
+}
+
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink)
+{
+    DirectoryContents contents;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(folder.c_str(), flags);
+    if (fd < 0) {
+        describeFailure(contents, errno);
+        return contents;
+    }
+    DirectoryStream stream(::fdopendir(fd));
+    if (stream.get() == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        describeFailure(contents, error);
+        return contents;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(stream.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                // a listing that broke off is no listing: its files must not look removed
+                const int error = errno;
+                contents = DirectoryContents {};
+                describeFailure(contents, error == ENOENT ? EIO : error);
+            }
+            break;
+        }
+        const char *name = entry->d_name;
+        const std::string_view nameView(name);
+        if (isDotName(nameView))
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_DIR) {
+            if (!HasUnsafeChars(nameView) && !PathTooLong(folder, nameView))
+                contents.subfolders.emplace_back(nameView);
+            continue;
+        }
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+            continue; // FIFOs, sockets, devices
+        if (!options.files && type != DT_UNKNOWN)
+            continue;
+        if (options.skipTilde && nameView.front() == '~' && type != DT_UNKNOWN)
+            continue;
+        FileTime time = 0;
+        bool isDirectory = false;
+        if (!statFile(::dirfd(stream.get()), name, type, time, isDirectory)) {
+            if (isDirectory && !HasUnsafeChars(nameView) && !PathTooLong(folder, nameView))
+                contents.subfolders.emplace_back(nameView);
+            continue;
+        }
+        if (!options.files || (options.skipTilde && nameView.front() == '~') || HasControlChars(nameView))
+            continue;
+        contents.names.append(nameView);
+        contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
+        contents.times.push_back(time);
+    }
+    return contents;
+}
+
+} // namespace platform
+
+bool FolderExists(const std::string &path)
+{
+    struct stat info {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool FileAppears(const std::string &path)
+{
+    struct stat info {
+    };
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<FileTime> GetLastModified(const std::string &path)
+{
+    struct stat info {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return static_cast<FileTime>(info.st_mtim.tv_sec);
+}
+
+std::string TemporaryFolder()
+{
+    if (const char *temp = std::getenv("TEMP"); temp != nullptr && *temp != '\0')
+        return temp;
+    std::error_code error;
+    const auto folder = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+bool FileIsPresent(const std::string &path)
+{
+    struct stat info {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+namespace {
+
+std::string describe(const std::string &path, const char *what, int error)
+{
+    return std::string("Cannot ") + what + " the history log " + path + ": " + std::strerror(error);
+}
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::optional<std::string> WriteTextFile(std::string_view text, const std::string &path)
+{
+    // O_NOFOLLOW refuses a symbolic link planted at the path; O_NONBLOCK keeps a FIFO from blocking the open.
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+    if (fd.get() < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            return "The history log " + path + " is a symbolic link; it was not written.";
+        return describe(path, "open", error);
+    }
+    struct stat info {
+    };
+    if (::fstat(fd.get(), &info) != 0)
+        return describe(path, "inspect", errno);
+    if (!S_ISREG(info.st_mode))
+        return "The history log " + path + " is not a regular file; it was not written.";
+    if (info.st_uid != ::geteuid())
+        return "The history log " + path + " belongs to another user; it was not written.";
+
+    const char *data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd.get(), data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return describe(path, "write", errno);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::close(fd.release()) != 0)
+        return describe(path, "close", errno);
+    return std::nullopt;
+}
+
+} // namespace tarnwick
