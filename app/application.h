@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/date.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace tarnwick {
+
+class Clock;
+class FolderListController;
+class FolderPicker;
+class HistoryController;
+class HistoryModel;
+class Launcher;
+class MainWindow;
+class MonitorController;
+class Prompts;
+class Settings;
+
+// What the program takes from its surroundings; tests give fakes.
+struct Services {
+    Settings &settings;
+    Prompts &prompts;
+    const Clock &clock;
+    Launcher &launcher;
+    FolderPicker &picker;
+    // A whole number from 1 to 100, drawn afresh at each call.
+    std::function<int()> drawPercent;
+    // The folder that holds the program (for the optional skin and cursor files).
+    QString applicationFolder;
+    // The folder of the history log.
+    QString temporaryFolder;
+};
+
+// The product title and what start-up derives from it.
+inline constexpr const char *kProductTitle = "Tarnwick";
+
+// The application title: the product title cut before its last blank until it is 40 characters or shorter.
+QString ApplicationTitle(const QString &productTitle);
+
+// Form1's life: the start-up sequence, the wiring of the controls to their controllers, and closing.
+class Application : public QObject
+{
+    Q_OBJECT
+public:
+    Application(MainWindow &window, Services services, QObject *parent = nullptr);
+    ~Application() override;
+
+    // The start-up sequence; every step runs under the error report and a failing one is skipped.
+    void Form_Load();
+    // Closing: stops the timer, cancels a running pass and waits for it, removes the tray icon.
+    void Form_QueryUnload();
+
+    bool formLoading() const { return m_formLoading; }
+    const QString &applicationTitle() const { return m_applicationTitle; }
+    const QString &historyLogPath() const { return m_historyLogPath; }
+
+    HistoryModel &historyModel() { return *m_historyModel; }
+    FolderListController &folderList() { return *m_folderList; }
+    MonitorController &monitor() { return *m_monitor; }
+    HistoryController &historyCommands() { return *m_history; }
+
+    // "Monitor Folder Now (Test)"
+    void PushButton6_Click();
+    bool monitoringActive() const { return m_monitoringActive; }
+
+Q_SIGNALS:
+    void closed();
+
+private:
+    void wireControls();
+    void VisitMakerSite();
+    void loadPointer();
+
+    MainWindow &m_window;
+    Services m_services;
+    DateTextFormat m_dateFormat;
+    std::unique_ptr<HistoryModel> m_historyModel;
+    std::unique_ptr<FolderListController> m_folderList;
+    std::unique_ptr<MonitorController> m_monitor;
+    std::unique_ptr<HistoryController> m_history;
+    bool m_formLoading = false;
+    bool m_closed = false;
+    bool m_monitoringActive = false;
+    QString m_applicationTitle;
+    QString m_historyLogPath;
+};
+
+} // namespace tarnwick
