@@ -70,10 +70,14 @@ void MonitorController::cancelAndWait()
         return;
     m_cancel->store(true);
     m_watcher.waitForFinished();
+    m_store = std::move(m_watcher.result()->store);
+    m_running = false;
 }
 
 void MonitorController::finish()
 {
+    if (!m_running)
+        return; // cancelled and reclaimed while closing
     const std::shared_ptr<Outcome> outcome = m_watcher.result();
     m_store = std::move(outcome->store);
     m_running = false;
