@@ -1,0 +1,214 @@
+#include "schedule.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace tarnwick::schedule {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The number in the neutral form std::from_chars reads ("-12.5e3"), or nothing when the text is not one.
+std::optional<std::string> neutralForm(std::string_view text, std::string_view separator)
+{
+    text = trimmed(text);
+    std::string out;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            out.push_back('-');
+        ++i;
+    }
+    int digits = 0;
+    bool separatorSeen = false;
+    while (i < text.size()) {
+        if (isDigit(text[i])) {
+            out.push_back(text[i++]);
+            ++digits;
+        } else if (!separator.empty() && !separatorSeen && text.substr(i, separator.size()) == separator) {
+            out.push_back('.');
+            i += separator.size();
+            separatorSeen = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        out.push_back('e');
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            out.push_back(text[i++]);
+        int exponentDigits = 0;
+        while (i < text.size() && isDigit(text[i])) {
+            out.push_back(text[i++]);
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+bool IsNumeric(std::string_view text, std::string_view decimalSeparator)
+{
+    return neutralForm(text, decimalSeparator).has_value();
+}
+
+std::optional<double> ToNumber(std::string_view text, std::string_view decimalSeparator)
+{
+    const std::optional<std::string> neutral = neutralForm(text, decimalSeparator);
+    if (!neutral)
+        return std::nullopt;
+    double value = 0;
+    const char *begin = neutral->data();
+    const char *end = begin + neutral->size();
+    const auto [last, error] = std::from_chars(begin, end, value);
+    if (error == std::errc::result_out_of_range) {
+        // beyond the range of double: infinite when the exponent is large, zero when it is very small
+        const std::size_t e = neutral->find('e');
+        const bool tiny = e != std::string::npos && (*neutral)[e + 1] == '-';
+        const bool negative = neutral->front() == '-';
+        if (tiny)
+            return negative ? -0.0 : 0.0;
+        return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    }
+    if (error != std::errc() || last != end)
+        return std::nullopt;
+    return value;
+}
+
+std::string FormatSeconds(std::int64_t seconds)
+{
+    const std::uint64_t magnitude =
+        (seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds)) % 86400;
+    const int h = static_cast<int>(magnitude / 3600);
+    const int m = static_cast<int>(magnitude / 60 % 60);
+    const int s = static_cast<int>(magnitude % 60);
+    std::string text = "00:00:00";
+    text[0] = static_cast<char>('0' + h / 10);
+    text[1] = static_cast<char>('0' + h % 10);
+    text[3] = static_cast<char>('0' + m / 10);
+    text[4] = static_cast<char>('0' + m % 10);
+    text[6] = static_cast<char>('0' + s / 10);
+    text[7] = static_cast<char>('0' + s % 10);
+    return text;
+}
+
+std::optional<std::int32_t> RoundHalfEven(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // the default rounding mode rounds halves to the even neighbour
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t SecondsUntil(int nowSecondOfDay, int targetSecondOfDay)
+{
+    return targetSecondOfDay - nowSecondOfDay;
+}
+
+TickResult Scheduler::Tick(const TickInputs &inputs, const Now &now)
+{
+    TickResult result;
+    // The count is not reset at an hour, so intervals of an hour or more come due too.
+    if (ElapsedSeconds < std::numeric_limits<std::int32_t>::max())
+        ++ElapsedSeconds;
+    switch (inputs.mode) {
+    case Mode::Weekly:
+    case Mode::Daily:
+        tickTimeOfDay(inputs, now, result);
+        break;
+    case Mode::Interval:
+        tickInterval(inputs, result);
+        break;
+    case Mode::None:
+        break;
+    }
+    return result;
+}
+
+void Scheduler::tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResult &result)
+{
+    result.barMaximum = TotalSeconds;
+    const std::int32_t remaining = SecondsUntil(now.secondOfDay, inputs.timeOfDay);
+    const std::int64_t elapsed = static_cast<std::int64_t>(TotalSeconds) - remaining;
+    ElapsedSeconds = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        elapsed, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    std::string status(kStatusPrefix);
+    if (remaining >= 0) {
+        result.barValue = ElapsedSeconds;
+        status += FormatSeconds(remaining);
+        if (inputs.mode == Mode::Weekly)
+            status += " [" + inputs.dayText + "]";
+    } else {
+        // the day's time has passed: the bare prefix until midnight
+        result.barValue = 0;
+    }
+    result.status = std::move(status);
+    const bool timeMatches = now.secondOfDay == inputs.timeOfDay;
+    const bool dayMatches =
+        inputs.mode == Mode::Daily || (now.weekday >= 0 && now.weekday < 7 && inputs.dayText == kDayNames[now.weekday]);
+    result.due = timeMatches && dayMatches;
+}
+
+void Scheduler::tickInterval(const TickInputs &inputs, TickResult &result)
+{
+    static constexpr std::array<const char *, 3> repaired = {"0", "0", "5"};
+    std::array<double, 3> values {};
+    for (std::size_t box = 0; box < 3; ++box) {
+        std::optional<double> value = ToNumber(inputs.interval[box], inputs.decimalSeparator);
+        if (!value) {
+            result.repairs[box] = repaired[box];
+            value = ToNumber(repaired[box], ".");
+        }
+        values[box] = *value;
+    }
+    const double sum = values[0] * 3600.0 + values[1] * 60.0 + values[2];
+    if (const std::optional<std::int32_t> total = RoundHalfEven(sum))
+        TotalSeconds = *total;
+    else
+        result.error = "Overflow: the interval does not fit in a count of seconds.";
+
+    result.barMaximum = TotalSeconds;
+    if (TotalSeconds >= ElapsedSeconds)
+        result.barValue = ElapsedSeconds;
+    result.status = std::string(kStatusPrefix) +
+        FormatSeconds(static_cast<std::int64_t>(TotalSeconds) - static_cast<std::int64_t>(ElapsedSeconds));
+    // Due once the count reaches the interval; an interval below one second is due at every tick.
+    if (ElapsedSeconds >= TotalSeconds) {
+        result.due = true;
+        ElapsedSeconds = 0;
+    }
+}
+
+} // namespace tarnwick::schedule

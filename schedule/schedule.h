@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::schedule {
+
+inline constexpr std::string_view kStatusPrefix = "On. Next inspection will occur in: ";
+
+// The day list's items, Sunday first, as the weekly schedule names them.
+inline constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                              "Thursday", "Friday", "Saturday"};
+
+enum class Mode { None, Interval, Daily, Weekly };
+
+// A number as the interval boxes take it: blanks around it, an optional sign, digits with at most one decimal
+// separator (the user's), at least one digit, and an optional exponent. The empty text is not a number.
+bool IsNumeric(std::string_view text, std::string_view decimalSeparator);
+
+// The value of a text that IsNumeric accepts (a value beyond the range of double becomes infinite); nothing
+// for any other text.
+std::optional<double> ToNumber(std::string_view text, std::string_view decimalSeparator);
+
+// "hh:mm:ss" of the count's magnitude within one day: 90061 shows 01:01:01, -5 shows 00:00:05.
+std::string FormatSeconds(std::int64_t seconds);
+
+// Rounded to the nearest whole number, halves to the even one; nothing when it does not fit 32 bits.
+std::optional<std::int32_t> RoundHalfEven(double value);
+
+// Seconds from now to today's occurrence of a time of day (both as seconds since midnight); negative once
+// that time has passed today.
+std::int32_t SecondsUntil(int nowSecondOfDay, int targetSecondOfDay);
+
+// What one tick reads from the schedule controls.
+struct TickInputs {
+    Mode mode = Mode::Interval;
+    std::array<std::string, 3> interval = {"0", "0", "5"}; // hours, minutes, seconds as typed
+    std::string decimalSeparator = ".";
+    int timeOfDay = 0; // the time picker, seconds since midnight
+    std::string dayText; // the day list's text
+};
+
+struct Now {
+    int secondOfDay = 0;
+    int weekday = 0; // 0 = Sunday
+};
+
+// What the window must do after one tick.
+struct TickResult {
+    std::optional<std::string> status; // the status line; absent when no mode is selected
+    std::optional<std::int32_t> barMaximum;
+    std::optional<std::int32_t> barValue; // absent: leave the bar as it is
+    // Interval boxes whose text was not a number, with the text that replaces it ("0", "0", "5").
+    std::array<std::optional<std::string>, 3> repairs;
+    bool due = false;
+    // The interval did not fit; the previous length was kept for this tick.
+    std::optional<std::string> error;
+};
+
+// The countdown of automatic monitoring: one tick a second while it is on.
+class Scheduler
+{
+public:
+    TickResult Tick(const TickInputs &inputs, const Now &now);
+
+    // Daily and weekly: the countdown's full length becomes the seconds from now to the chosen time of day.
+    void BaseCountdown(int timeOfDay, const Now &now) { TotalSeconds = SecondsUntil(now.secondOfDay, timeOfDay); }
+
+    // Choosing the interval mode starts its count over.
+    void RestartInterval() { ElapsedSeconds = 0; }
+
+    std::int32_t ElapsedSeconds = 0;
+    std::int32_t TotalSeconds = 0;
+
+private:
+    void tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResult &result);
+    void tickInterval(const TickInputs &inputs, TickResult &result);
+};
+
+} // namespace tarnwick::schedule
