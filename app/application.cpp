@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "monitor_controller.h"
 #include "prompts.h"
+#include "schedule_controller.h"
 #include "settings.h"
 
 #include "core/paths.h"
@@ -55,6 +56,8 @@ Application::Application(MainWindow &window, Services services, QObject *parent)
     m_monitor->setRowSink([this](const QString &timeText, const std::vector<Change> &changes) {
         m_historyModel->appendChanges(timeText, changes);
     });
+    m_schedule = std::make_unique<ScheduleController>(m_window, m_services.settings, m_services.prompts,
+                                                      m_services.clock, *m_monitor, *m_folderList);
     m_window.ListView2->setModel(m_historyModel.get());
     wireControls();
 }
@@ -77,7 +80,6 @@ void Application::wireControls()
     connect(w.PushButton2, &QPushButton::clicked, this, [history] { history->PushButton2_Click(); });
     connect(w.PushButton12, &QPushButton::clicked, this, [history] { history->PushButton12_Click(); });
     connect(w.PushButton11, &QPushButton::clicked, this, [history] { history->PushButton11_Click(); });
-    connect(w.PushButton6, &QPushButton::clicked, this, &Application::PushButton6_Click);
     connect(&w, &MainWindow::closing, this, &Application::Form_QueryUnload);
 }
 
@@ -107,12 +109,21 @@ void Application::Form_Load()
         header->resizeSection(1, Twips(2200));
         header->resizeSection(2, Twips(3100));
     });
+    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Weekly); });
+    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Daily); });
+    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Interval); });
+    procedure.step([&] { m_schedule->restoreWeeklyTime(); });
+    procedure.step([&] { m_schedule->restoreWeekday(); });
+    procedure.step([&] { m_schedule->restoreIntervalBox(0); });
+    procedure.step([&] { m_schedule->restoreIntervalBox(1); });
+    procedure.step([&] { m_schedule->restoreIntervalBox(2); });
     procedure.step([&] {
         m_historyLogPath = HistoryLogPath(QLatin1String(kProductTitle), m_services.temporaryFolder);
         m_monitor->setHistoryLogPath(m_historyLogPath);
         m_history->setHistoryLogPath(m_historyLogPath);
     });
     procedure.step([&] { m_folderList->restore(m_services.settings.value(SettingKey::Folders)); });
+    procedure.step([&] { m_schedule->restoreMonitoringState(); });
     procedure.step([&] { m_formLoading = false; });
 }
 
@@ -132,25 +143,6 @@ void Application::loadPointer()
             cursor = QCursor(picture);
     }
     m_window.setButtonCursor(cursor);
-}
-
-void Application::PushButton6_Click()
-{
-    Procedure procedure(m_services.prompts, u"Tarnwick2021/08/31.Form1.PushButton6_Click "_s);
-    if (m_monitoringActive)
-        return;
-    procedure.step([&] {
-        m_monitoringActive = true;
-        auto connection = std::make_shared<QMetaObject::Connection>();
-        *connection = connect(m_monitor.get(), &MonitorController::passFinished, this, [this, connection] {
-            m_monitoringActive = false;
-            disconnect(*connection);
-        });
-        if (!m_monitor->StartMonitor(m_folderList->folders(), false)) {
-            disconnect(*connection);
-            m_monitoringActive = false;
-        }
-    });
 }
 
 void Application::Form_QueryUnload()

@@ -19,6 +19,7 @@ class Launcher;
 class MainWindow;
 class MonitorController;
 class Prompts;
+class ScheduleController;
 class Settings;
 
 // What the program takes from its surroundings; tests give fakes.
@@ -63,10 +64,7 @@ public:
     FolderListController &folderList() { return *m_folderList; }
     MonitorController &monitor() { return *m_monitor; }
     HistoryController &historyCommands() { return *m_history; }
-
-    // "Monitor Folder Now (Test)"
-    void PushButton6_Click();
-    bool monitoringActive() const { return m_monitoringActive; }
+    ScheduleController &schedule() { return *m_schedule; }
 
 Q_SIGNALS:
     void closed();
@@ -83,9 +81,9 @@ private:
     std::unique_ptr<FolderListController> m_folderList;
     std::unique_ptr<MonitorController> m_monitor;
     std::unique_ptr<HistoryController> m_history;
+    std::unique_ptr<ScheduleController> m_schedule;
     bool m_formLoading = false;
     bool m_closed = false;
-    bool m_monitoringActive = false;
     QString m_applicationTitle;
     QString m_historyLogPath;
 };

@@ -63,7 +63,7 @@ struct Token {
     std::string literal;
 };
 
-std::vector<Token> tokenize(std::string_view pattern)
+std::vector<Token> tokenizeAll(std::string_view pattern)
 {
     std::vector<Token> tokens;
     auto addLiteral = [&tokens](std::string_view text) {
@@ -121,6 +121,35 @@ std::vector<Token> tokenize(std::string_view pattern)
         ++i;
     }
     return tokens;
+}
+
+// The time zone ("t") is never written nor read; blanks it leaves at either end go with it.
+std::vector<Token> withoutTimeZone(std::vector<Token> tokens)
+{
+    std::erase_if(tokens, [](const Token &token) { return token.letter == 't'; });
+    auto trim = [](Token &token, bool front) {
+        std::string &text = token.literal;
+        if (front)
+            text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
+        else
+            text.erase(text.find_last_not_of(' ') + 1);
+    };
+    if (!tokens.empty() && tokens.back().letter == 0) {
+        trim(tokens.back(), false);
+        if (tokens.back().literal.empty())
+            tokens.pop_back();
+    }
+    if (!tokens.empty() && tokens.front().letter == 0) {
+        trim(tokens.front(), true);
+        if (tokens.front().literal.empty())
+            tokens.erase(tokens.begin());
+    }
+    return tokens;
+}
+
+std::vector<Token> tokenize(std::string_view pattern)
+{
+    return withoutTimeZone(tokenizeAll(pattern));
 }
 
 bool hasDesignator(const std::vector<Token> &tokens)
@@ -211,9 +240,6 @@ std::string formatWith(const std::vector<Token> &tokens, const DateParts &parts,
             break;
         }
     }
-    // A dropped time zone can leave a blank behind.
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
     return out;
 }
 

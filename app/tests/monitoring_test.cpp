@@ -1,4 +1,5 @@
 #include "app/monitor_controller.h"
+#include "app/schedule_controller.h"
 #include "harness.h"
 
 #include "history/history_model.h"
@@ -53,7 +54,7 @@ private:
         QTest::mouseClick(harness.window->PushButton6, Qt::LeftButton);
         QTRY_COMPARE(finished.size(), 1);
         QCOMPARE(harness.prompts.messages.size(), messages + 1);
-        QVERIFY(!harness.application->monitoringActive());
+        QVERIFY(!harness.application->schedule().MonitoringActive());
     }
 };
 
@@ -84,7 +85,7 @@ void MonitoringTest::passThroughTheWindow()
     harness.clock.time = QDateTime(QDate(2026, 12, 7), QTime(4, 20, 36));
     runByHand(harness);
     QCOMPARE(harness.prompts.messages.last(), u"Done."_s);
-    QVERIFY(harness.prompts.errors.isEmpty());
+    QVERIFY2(harness.prompts.errors.isEmpty(), qPrintable(harness.prompts.errors.join(u"|"_s)));
 
     const HistoryModel &model = harness.application->historyModel();
     QCOMPARE(model.rowCount(), 3);
@@ -138,7 +139,7 @@ void MonitoringTest::theManualRunIsRefusedWhileAPassRuns()
     QSignalSpy started(&harness.application->monitor(), &MonitorController::passStarted);
     QSignalSpy finished(&harness.application->monitor(), &MonitorController::passFinished);
     QTest::mouseClick(harness.window->PushButton6, Qt::LeftButton);
-    QVERIFY(harness.application->monitoringActive());
+    QVERIFY(harness.application->schedule().MonitoringActive());
     QTest::mouseClick(harness.window->PushButton6, Qt::LeftButton);
     QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(started.size(), 1);
