@@ -10,6 +10,7 @@
 #include "prompts.h"
 #include "schedule_controller.h"
 #include "settings.h"
+#include "startup_options.h"
 
 #include "core/paths.h"
 #include "folders/folder_picker.h"
@@ -58,6 +59,9 @@ Application::Application(MainWindow &window, Services services, QObject *parent)
     });
     m_schedule = std::make_unique<ScheduleController>(m_window, m_services.settings, m_services.prompts,
                                                       m_services.clock, *m_monitor, *m_folderList);
+    m_startupOptions = std::make_unique<StartupOptions>(m_window, m_services.settings, m_services.prompts,
+                                                        m_services.autostart, [this] { return m_formLoading; });
+    m_tray = std::make_unique<cSysTray>(nullptr, m_services.trayAvailable);
     m_window.ListView2->setModel(m_historyModel.get());
     wireControls();
 }
@@ -81,6 +85,8 @@ void Application::wireControls()
     connect(w.PushButton12, &QPushButton::clicked, this, [history] { history->PushButton12_Click(); });
     connect(w.PushButton11, &QPushButton::clicked, this, [history] { history->PushButton11_Click(); });
     connect(&w, &MainWindow::closing, this, &Application::Form_QueryUnload);
+    connect(&w, &MainWindow::minimized, this, &Application::Form_Resize);
+    connect(m_tray.get(), &cSysTray::activationRequested, this, &Application::restoreFromTray);
 }
 
 void Application::Form_Load()
@@ -95,6 +101,7 @@ void Application::Form_Load()
     procedure.step([&] {
         m_formLoading = true;
         m_window.setWindowTitle(QLatin1String(kProductTitle));
+        m_window.setWindowIcon(ApplicationIcon());
     });
     procedure.step([&] { m_applicationTitle = ApplicationTitle(QLatin1String(kProductTitle)); });
     procedure.step([&] { VisitMakerSite(); });
@@ -124,6 +131,12 @@ void Application::Form_Load()
     });
     procedure.step([&] { m_folderList->restore(m_services.settings.value(SettingKey::Folders)); });
     procedure.step([&] { m_schedule->restoreMonitoringState(); });
+    procedure.step([&] {
+        m_tray->setTrayTip(QLatin1String(kProductTitle));
+        m_tray->setInTray(true);
+    });
+    procedure.step([&] { m_startupOptions->restoreChecks(); });
+    procedure.step([&] { m_startMinimized = m_startupOptions->applyVisibility(); });
     procedure.step([&] { m_formLoading = false; });
 }
 
@@ -145,6 +158,46 @@ void Application::loadPointer()
     m_window.setButtonCursor(cursor);
 }
 
+void Application::showWindow()
+{
+    if (m_startMinimized) {
+        m_window.showMinimized();
+        return;
+    }
+    m_window.centre();
+    m_window.show();
+}
+
+void Application::Form_Resize()
+{
+    if (!(m_window.windowState() & Qt::WindowMinimized) || m_hiddenInTray)
+        return;
+    // Without a notification area the window stays an ordinary minimised window, so it is never lost.
+    if (!m_tray->trayAvailable())
+        return;
+    m_hiddenInTray = true;
+    // after the state change has been handled
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_window.hide();
+            m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+            m_tray->ShowBalloon(u"has been minimized to the system tray.\n"
+                                u"Click on the blue 'Q' icon (Q for Quelvane) to bring the software back."_s,
+                                QLatin1String(kProductTitle), 5, true);
+        },
+        Qt::QueuedConnection);
+}
+
+void Application::restoreFromTray()
+{
+    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+    m_hiddenInTray = false;
+}
+
 void Application::Form_QueryUnload()
 {
     if (m_closed)
@@ -152,6 +205,7 @@ void Application::Form_QueryUnload()
     m_closed = true;
     Procedure procedure(m_services.prompts, u"Tarnwick2021/08/31.Form1.Form_QueryUnload "_s);
     procedure.step([&] { m_window.Timer1->stop(); });
+    procedure.step([&] { m_tray->setInTray(false); });
     procedure.step([&] { m_monitor->cancelAndWait(); });
     procedure.step([&] { m_folderList->cancelAndWait(); });
     Q_EMIT closed();

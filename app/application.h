@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/date.h"
+#include "tray/sys_tray.h"
 
 #include <QObject>
 #include <QString>
@@ -10,6 +11,7 @@
 
 namespace tarnwick {
 
+class Autostart;
 class Clock;
 class FolderListController;
 class FolderPicker;
@@ -21,6 +23,7 @@ class MonitorController;
 class Prompts;
 class ScheduleController;
 class Settings;
+class StartupOptions;
 
 // What the program takes from its surroundings; tests give fakes.
 struct Services {
@@ -29,6 +32,9 @@ struct Services {
     const Clock &clock;
     Launcher &launcher;
     FolderPicker &picker;
+    Autostart &autostart;
+    // Whether the desktop has a notification area; empty asks Qt.
+    cSysTray::Availability trayAvailable;
     // A whole number from 1 to 100, drawn afresh at each call.
     std::function<int()> drawPercent;
     // The folder that holds the program (for the optional skin and cursor files).
@@ -65,6 +71,19 @@ public:
     MonitorController &monitor() { return *m_monitor; }
     HistoryController &historyCommands() { return *m_history; }
     ScheduleController &schedule() { return *m_schedule; }
+    StartupOptions &startupOptions() { return *m_startupOptions; }
+    cSysTray &tray() { return *m_tray; }
+
+    // Shows the window as start-up left it: normal and centred, or minimised (and so hidden in the tray)
+    // when both start-up options are on.
+    void showWindow();
+    bool hiddenInTray() const { return m_hiddenInTray; }
+    bool startsMinimized() const { return m_startMinimized; }
+
+    // The window was minimised: hide it in the tray, when there is one, with a balloon the first time.
+    void Form_Resize();
+    // A mouse button was released over the tray icon: the window comes back.
+    void restoreFromTray();
 
 Q_SIGNALS:
     void closed();
@@ -82,8 +101,12 @@ private:
     std::unique_ptr<MonitorController> m_monitor;
     std::unique_ptr<HistoryController> m_history;
     std::unique_ptr<ScheduleController> m_schedule;
+    std::unique_ptr<StartupOptions> m_startupOptions;
+    std::unique_ptr<cSysTray> m_tray;
     bool m_formLoading = false;
     bool m_closed = false;
+    bool m_hiddenInTray = false;
+    bool m_startMinimized = false;
     QString m_applicationTitle;
     QString m_historyLogPath;
 };

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "autostart.h"
 #include "clock.h"
 #include "main_window.h"
 #include "prompts.h"
@@ -30,6 +31,7 @@ int main(int argc, char **argv)
     tarnwick::SystemClock clock;
     tarnwick::DesktopLauncher launcher;
     tarnwick::DialogFolderPicker picker;
+    tarnwick::DesktopAutostart autostart(QCoreApplication::applicationFilePath());
     std::mt19937 random(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     std::uniform_int_distribution<int> percent(1, 100);
 
@@ -40,6 +42,8 @@ int main(int argc, char **argv)
                                           clock,
                                           launcher,
                                           picker,
+                                          autostart,
+                                          {},
                                           [&] { return percent(random); },
                                           QCoreApplication::applicationDirPath(),
                                           QString::fromStdString(tarnwick::TemporaryFolder()),
@@ -53,7 +57,6 @@ int main(int argc, char **argv)
     });
 
     application.Form_Load();
-    window.centre();
-    window.show();
+    application.showWindow();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/autostart.h"
 #include "app/clock.h"
 #include "app/prompts.h"
 
@@ -67,6 +68,22 @@ public:
 
     QQueue<QString> answers;
     QStringList titles;
+};
+
+// Records registrations; fails when told to.
+class RecordingAutostart : public Autostart
+{
+public:
+    void add() override
+    {
+        if (failAdd)
+            throw std::runtime_error("the autostart folder is read-only");
+        calls.append(QStringLiteral("add"));
+    }
+    void remove() override { calls.append(QStringLiteral("remove")); }
+
+    QStringList calls;
+    bool failAdd = false;
 };
 
 } // namespace tarnwick::testing

@@ -35,10 +35,11 @@ public:
     {
         settings = std::make_unique<Settings>(settingsPath());
         window = std::make_unique<MainWindow>();
-        application = std::make_unique<Application>(
-            *window,
-            Services {*settings, prompts, clock, launcher, picker, [this] { return draw; },
-                      folder.filePath(QStringLiteral("program")), folder.filePath(QStringLiteral("temp"))});
+        application = std::make_unique<Application>(*window,
+                                                    Services {*settings, prompts, clock, launcher, picker, autostart,
+                                                              [this] { return trayAvailable; }, [this] { return draw; },
+                                                              folder.filePath(QStringLiteral("program")),
+                                                              folder.filePath(QStringLiteral("temp"))});
         application->Form_Load();
         return *application;
     }
@@ -55,6 +56,8 @@ public:
     FakeClock clock;
     RecordingLauncher launcher;
     ScriptedPicker picker;
+    RecordingAutostart autostart;
+    bool trayAvailable = false;
     int draw = 50;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<Application> application;
