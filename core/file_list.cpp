@@ -47,8 +47,10 @@ std::vector<std::string> FileList::paths() const
 std::uint32_t FileList::folderSlot(std::string_view folder)
 {
     // Entries of one folder come together, so only the last folder is worth looking at.
-    if (m_folders.empty() || m_folders.back() != folder)
+    if (m_folders.empty() || m_folders.back() != folder) {
         m_folders.emplace_back(folder);
+        m_folderBegin.push_back(static_cast<std::uint32_t>(m_nameEnds.size()));
+    }
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }
 

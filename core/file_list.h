@@ -34,6 +34,13 @@ public:
     std::vector<std::string> paths() const;
 
     const std::vector<std::string> &folders() const { return m_folders; }
+    // Entries of one folder come together: folder slot s holds the entries from folderBegin(s) to
+    // folderBegin(s + 1) (or the end). A folder text can have more than one slot when its entries are apart.
+    std::size_t folderBegin(std::size_t slot) const { return m_folderBegin[slot]; }
+    std::size_t folderEnd(std::size_t slot) const
+    {
+        return slot + 1 < m_folderBegin.size() ? m_folderBegin[slot + 1] : size();
+    }
 
     // Appends one entry; the folder must end with a separator.
     void append(std::string_view folder, std::string_view name);
@@ -49,6 +56,7 @@ private:
     std::uint32_t folderSlot(std::string_view folder);
 
     std::vector<std::string> m_folders;
+    std::vector<std::uint32_t> m_folderBegin;
     std::vector<std::uint32_t> m_folderOf;
     std::vector<std::uint32_t> m_nameEnds;
     std::string m_names;

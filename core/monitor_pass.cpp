@@ -4,6 +4,8 @@
 #include "path_index.h"
 #include "paths.h"
 
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tarnwick {
@@ -95,7 +97,10 @@ void carryOver(const Snapshot &previous, const std::vector<std::string> &unreada
 
 } // namespace
 
-std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &current)
+namespace {
+
+// The general comparison over hash indexes of whole paths.
+std::vector<Change> compareByIndex(const Snapshot &previous, const Snapshot &current)
 {
     const FolderIds ids(current.files, previous.files);
     const std::vector<std::uint32_t> &currentIds = ids.first();
@@ -124,6 +129,73 @@ std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &c
     }
     for (const std::size_t i : modified)
         changes.push_back({ChangeKind::Modified, current.files.path(i)});
+    return changes;
+}
+
+// The folder texts of a list, each with its one slot; nothing when a folder's entries lie apart.
+std::optional<std::unordered_map<std::string_view, std::size_t>> slotsByFolder(const FileList &files)
+{
+    std::unordered_map<std::string_view, std::size_t> slots;
+    slots.reserve(files.folders().size());
+    for (std::size_t slot = 0; slot < files.folders().size(); ++slot)
+        if (!slots.emplace(files.folders()[slot], slot).second)
+            return std::nullopt;
+    return slots;
+}
+
+} // namespace
+
+std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &current)
+{
+    // Two snapshots of one tree list each folder's files together, mostly in the same order. Matching them
+    // folder by folder, side by side while the names agree, avoids hashing every path; the result is the
+    // same as the general comparison's.
+    const auto previousSlots = slotsByFolder(previous.files);
+    if (!previousSlots || !slotsByFolder(current.files))
+        return compareByIndex(previous, current);
+
+    const FileList &now = current.files;
+    const FileList &before = previous.files;
+    std::vector<Change> changes;
+    std::vector<std::size_t> modified;
+    std::vector<char> matched(before.size(), 0);
+    auto match = [&](std::size_t i, std::size_t j) {
+        matched[j] = 1;
+        if (IsLater(current.times[i], previous.times[j]))
+            modified.push_back(i);
+    };
+    std::unordered_map<std::string_view, std::size_t> names;
+    for (std::size_t slot = 0; slot < now.folders().size(); ++slot) {
+        std::size_t i = now.folderBegin(slot);
+        const std::size_t end = now.folderEnd(slot);
+        const auto other = previousSlots->find(now.folders()[slot]);
+        if (other == previousSlots->end()) {
+            for (; i < end; ++i)
+                changes.push_back({ChangeKind::Added, now.path(i)});
+            continue;
+        }
+        std::size_t j = before.folderBegin(other->second);
+        const std::size_t otherEnd = before.folderEnd(other->second);
+        for (; i < end && j < otherEnd && now.name(i) == before.name(j); ++i, ++j)
+            match(i, j);
+        if (i == end)
+            continue;
+        names.clear();
+        for (; j < otherEnd; ++j)
+            names.emplace(before.name(j), j);
+        for (; i < end; ++i) {
+            const auto found = names.find(now.name(i));
+            if (found != names.end())
+                match(i, found->second);
+            else
+                changes.push_back({ChangeKind::Added, now.path(i)});
+        }
+    }
+    for (std::size_t j = 0; j < before.size(); ++j)
+        if (!matched[j])
+            changes.push_back({ChangeKind::Removed, before.path(j)});
+    for (const std::size_t i : modified)
+        changes.push_back({ChangeKind::Modified, now.path(i)});
     return changes;
 }
 

@@ -64,7 +64,8 @@ PassResult RunMonitorPass(const std::vector<std::string> &folders, SnapshotStore
 bool RecordSnapshot(const std::string &folder, Snapshot &snapshot, std::vector<std::string> &unreadable,
                     std::vector<PassFailure> &failures, const std::atomic<bool> *cancel);
 
-// What changed between two snapshots of one folder tree, in report order.
+// What changed between two snapshots of one folder tree, in report order. Each snapshot holds a path at most
+// once, as a walk gives it.
 std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &current);
 
 } // namespace tarnwick

@@ -148,16 +148,59 @@ TEST(Comparison, AgreesWithNestedScansOnRandomLists)
         ASSERT_EQ(ListMissing(previous, current), nestedMissing(previous, current));
         const auto expectedModified = nestedModified(current, currentTimes, previous, storedTimes);
         ASSERT_EQ(ListModified(current, currentTimes, previous, &storedTimes), expectedModified);
+    }
+}
 
-        // the pass's combined comparison is the three lists in report order
-        std::vector<Change> expected;
-        for (const std::size_t i : nestedMissing(current, previous))
-            expected.push_back({ChangeKind::Added, current.path(i)});
-        for (const std::size_t j : nestedMissing(previous, current))
-            expected.push_back({ChangeKind::Removed, previous.path(j)});
-        for (const std::size_t i : expectedModified)
-            expected.push_back({ChangeKind::Modified, current.path(i)});
-        ASSERT_EQ(CompareSnapshots({previous, storedTimes}, {current, currentTimes}), expected);
+// What the pass reports, by the nested scans: additions in new order, removals in previous order,
+// modifications in new order.
+std::vector<Change> nestedChanges(const Snapshot &previous, const Snapshot &current)
+{
+    std::vector<Change> expected;
+    for (const std::size_t i : nestedMissing(current.files, previous.files))
+        expected.push_back({ChangeKind::Added, current.files.path(i)});
+    for (const std::size_t j : nestedMissing(previous.files, current.files))
+        expected.push_back({ChangeKind::Removed, previous.files.path(j)});
+    for (const std::size_t i : nestedModified(current.files, current.times, previous.files, previous.times))
+        expected.push_back({ChangeKind::Modified, current.files.path(i)});
+    return expected;
+}
+
+// Snapshots as a walk makes them: every path once, each folder's files together, folders and files in an
+// order that changes a little from one snapshot to the next.
+TEST(Comparison, SnapshotsAgreeWithNestedScans)
+{
+    std::mt19937 random(7);
+    const std::vector<std::string> folders = {P("/w/"), P("/w/a/"), P("/w/b/"), P("/w/a/c/"), P("/W/")};
+    const std::vector<std::string> names = {"x", "y", "z", "X", "a-name-longer-than-eight.txt", "b", "c"};
+    auto randomSnapshot = [&](bool grouped) {
+        Snapshot snapshot;
+        std::vector<std::string> order = folders;
+        std::shuffle(order.begin(), order.end(), random);
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const std::string &folder : order) {
+            if (random() % 4 == 0)
+                continue; // the folder is gone
+            std::vector<std::string> files = names;
+            if (random() % 2 == 0)
+                std::shuffle(files.begin(), files.end(), random);
+            for (const std::string &name : files)
+                if (random() % 3 != 0)
+                    entries.emplace_back(folder, name);
+        }
+        if (!grouped)
+            std::shuffle(entries.begin(), entries.end(), random);
+        for (const auto &[folder, name] : entries) {
+            snapshot.files.append(folder, name);
+            snapshot.times.push_back(1000 + static_cast<FileTime>(random() % 3));
+        }
+        return snapshot;
+    };
+    for (int round = 0; round < 500; ++round) {
+        const bool grouped = round % 5 != 0;
+        const Snapshot previous = randomSnapshot(grouped);
+        const Snapshot current = randomSnapshot(grouped);
+        ASSERT_EQ(CompareSnapshots(previous, current), nestedChanges(previous, current)) << "round " << round;
+        ASSERT_TRUE(CompareSnapshots(current, current).empty());
     }
 }
 

@@ -1,0 +1,226 @@
+// Times the monitoring pass on a real tree and compares it with find(1) on the same tree.
+//
+//   tarnwick-bench --files N [--runs K]   builds a deterministic tree of N files in a temporary folder
+//   tarnwick-bench --folder DIR [--runs K]   measures an existing tree, read-only
+
+#include "core/monitor_pass.h"
+#include "core/paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best of several runs: the least disturbed by whatever else the machine does.
+double best(int runs, const std::function<void()> &body)
+{
+    double fastest = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        body();
+        fastest = std::min(fastest, seconds(Clock::now() - start));
+    }
+    return fastest;
+}
+
+long statusKiB(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
+    return -1;
+}
+
+// Lets VmHWM measure from here on.
+void resetPeakMemory()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+struct Tree {
+    std::string root;
+    std::vector<std::string> files; // for the 1% change
+};
+
+// Folders of 100 files, ten subfolders each, filled breadth first; names of mixed lengths from a fixed seed.
+Tree buildTree(const std::string &root, long count)
+{
+    Tree tree{root, {}};
+    std::mt19937 random(20210831);
+    const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789_-";
+    auto name = [&](const char *prefix) {
+        std::string text = prefix;
+        const int length = 4 + static_cast<int>(random() % 18);
+        for (int i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % (sizeof alphabet - 1)]);
+        return text;
+    };
+    std::vector<std::string> level = {root};
+    long made = 0;
+    std::size_t next = 0;
+    while (made < count) {
+        if (next == level.size()) {
+            std::vector<std::string> children;
+            for (const std::string &folder : level)
+                for (int i = 0; i < 10; ++i) {
+                    children.push_back(folder + "/" + name("d"));
+                    ::mkdir(children.back().c_str(), 0755);
+                }
+            level = std::move(children);
+            next = 0;
+        }
+        const std::string &folder = level[next++];
+        for (int i = 0; i < 100 && made < count; ++i, ++made) {
+            std::string file = folder + "/" + name("f") + ".txt";
+            const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd < 0) {
+                std::perror(file.c_str());
+                std::exit(1);
+            }
+            ::close(fd);
+            if (made % 100 == 7)
+                tree.files.push_back(std::move(file));
+        }
+    }
+    return tree;
+}
+
+double timeFind(const std::string &folder, int runs)
+{
+    return best(runs, [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::execlp("find", "find", folder.c_str(), "-type", "f", "-printf", "%T@ %p\n", static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    });
+}
+
+void row(const char *what, double time, long files, const char *against, double ratio)
+{
+    std::printf("| %-26s | %9.3f s | %12.0f files/s | %-22s %6.2f |\n", what, time, files / time, against, ratio);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    long files = 0;
+    std::string folder;
+    int runs = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--files" && i + 1 < argc)
+            files = std::strtol(argv[++i], nullptr, 10);
+        else if (arg == "--folder" && i + 1 < argc)
+            folder = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "usage: %s --files N | --folder DIR [--runs K]\n", argv[0]);
+            return 2;
+        }
+    }
+    if ((files <= 0) == folder.empty()) {
+        std::fprintf(stderr, "usage: %s --files N | --folder DIR [--runs K]\n", argv[0]);
+        return 2;
+    }
+
+    const bool built = folder.empty();
+    Tree tree;
+    if (built) {
+        const std::string root = tarnwick::TemporaryFolder() + "/tarnwick-bench-" + std::to_string(::getpid());
+        ::mkdir(root.c_str(), 0755);
+        std::printf("building %ld files in %s ...\n", files, root.c_str());
+        std::fflush(stdout);
+        tree = buildTree(root, files);
+        folder = root;
+    }
+    const std::string listed = tarnwick::WithTrailingSeparator(folder);
+
+    // warm the caches once, untimed
+    timeFind(folder, 1);
+    const double find = timeFind(folder, runs);
+
+    tarnwick::SnapshotStore store;
+    tarnwick::PassResult result;
+    const double recording = best(1, [&] { result = tarnwick::RunMonitorPass({listed}, store); });
+    const long seen = static_cast<long>(result.filesSeen);
+
+    resetPeakMemory();
+    const long before = statusKiB("VmHWM:");
+    const double noChange = best(runs, [&] { result = tarnwick::RunMonitorPass({listed}, store); });
+    const long peak = statusKiB("VmHWM:");
+    const bool quiet = result.changes.empty();
+
+    tarnwick::Snapshot first;
+    tarnwick::Snapshot second;
+    std::vector<std::string> unreadable;
+    std::vector<tarnwick::PassFailure> failures;
+    const double walk =
+        best(runs, [&] { tarnwick::RecordSnapshot(listed, second, unreadable, failures, nullptr); second = {}; });
+    tarnwick::RecordSnapshot(listed, first, unreadable, failures, nullptr);
+    tarnwick::RecordSnapshot(listed, second, unreadable, failures, nullptr);
+    std::size_t differences = 0;
+    const double comparison = best(runs, [&] { differences = tarnwick::CompareSnapshots(first, second).size(); });
+
+    double changed = 0;
+    std::size_t reported = 0;
+    if (built) {
+        const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 3600, 0}};
+        for (const std::string &file : tree.files)
+            ::utimensat(AT_FDCWD, file.c_str(), later, 0);
+        changed = best(1, [&] { reported = tarnwick::RunMonitorPass({listed}, store).changes.size(); });
+    }
+
+    std::printf("\n%ld files in %s (best of %d runs, warm cache, %u threads)\n\n", seen, folder.c_str(), runs,
+                std::max(2U, std::thread::hardware_concurrency()));
+    std::printf("| %-26s | %11s | %20s | %-29s |\n", "measure", "time", "rate", "ratio");
+    std::printf("|----------------------------|-------------|----------------------|-------------------------------|\n");
+    row("find -printf '%T@ %p'", find, seen, "find / find", 1.0);
+    row("recording pass", recording, seen, "recording / find", recording / find);
+    row("no-change pass", noChange, seen, "no-change / find", noChange / find);
+    row("walk (snapshot only)", walk, seen, "walk / find", walk / find);
+    row("comparison alone", comparison, seen, "comparison / walk", comparison / walk);
+    if (built)
+        row("pass after 1% changed", changed, seen, "changed / find", changed / find);
+    std::printf("\npeak memory during the no-change pass (both snapshots alive): %.1f MiB (%.1f MiB before it)\n",
+                peak / 1024.0, before / 1024.0);
+    if (!quiet || differences != 0)
+        std::printf("warning: the tree changed while it was measured\n");
+    if (built) {
+        std::printf("changes reported after 1%% changed: %zu of %zu touched\n", reported, tree.files.size());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::printf("no-change pass / find: %.2f\n", noChange / find);
+    return 0;
+}
