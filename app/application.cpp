@@ -86,6 +86,8 @@ void Application::wireControls()
     connect(w.PushButton11, &QPushButton::clicked, this, [history] { history->PushButton11_Click(); });
     connect(&w, &MainWindow::closing, this, &Application::Form_QueryUnload);
     connect(&w, &MainWindow::minimized, this, &Application::Form_Resize);
+    // Shown again by any means (the tray icon, the window manager): the next minimise hides it again.
+    connect(&w, &MainWindow::shown, this, [this] { m_hiddenInTray = false; });
     connect(m_tray.get(), &cSysTray::activationRequested, this, &Application::restoreFromTray);
 }
 
@@ -180,8 +182,11 @@ void Application::Form_Resize()
     QMetaObject::invokeMethod(
         this,
         [this] {
+            if (!m_hiddenInTray || !(m_window.windowState() & Qt::WindowMinimized))
+                return; // shown again meanwhile
+            // The state goes back to normal when the window comes back: clearing it now would map the
+            // window again on X11.
             m_window.hide();
-            m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
             m_tray->ShowBalloon(u"has been minimized to the system tray.\n"
                                 u"Click on the blue 'Q' icon (Q for Quelvane) to bring the software back."_s,
                                 QLatin1String(kProductTitle), 5, true);
@@ -191,8 +196,7 @@ void Application::Form_Resize()
 
 void Application::restoreFromTray()
 {
-    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
-    m_window.show();
+    m_window.showNormal();
     m_window.raise();
     m_window.activateWindow();
     m_hiddenInTray = false;

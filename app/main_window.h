@@ -76,10 +76,13 @@ Q_SIGNALS:
     void closing();
     // The window has just been minimised.
     void minimized();
+    // The window has just been shown, whatever showed it.
+    void shown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace tarnwick

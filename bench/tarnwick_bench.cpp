@@ -69,7 +69,7 @@ struct Tree {
 // Folders of 100 files, ten subfolders each, filled breadth first; names of mixed lengths from a fixed seed.
 Tree buildTree(const std::string &root, long count)
 {
-    Tree tree{root, {}};
+    Tree tree {root, {}};
     std::mt19937 random(20210831);
     const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789_-";
     auto name = [&](const char *prefix) {
@@ -185,8 +185,10 @@ int main(int argc, char **argv)
     tarnwick::Snapshot second;
     std::vector<std::string> unreadable;
     std::vector<tarnwick::PassFailure> failures;
-    const double walk =
-        best(runs, [&] { tarnwick::RecordSnapshot(listed, second, unreadable, failures, nullptr); second = {}; });
+    const double walk = best(runs, [&] {
+        tarnwick::RecordSnapshot(listed, second, unreadable, failures, nullptr);
+        second = {};
+    });
     tarnwick::RecordSnapshot(listed, first, unreadable, failures, nullptr);
     tarnwick::RecordSnapshot(listed, second, unreadable, failures, nullptr);
     std::size_t differences = 0;
@@ -204,7 +206,8 @@ int main(int argc, char **argv)
     std::printf("\n%ld files in %s (best of %d runs, warm cache, %u threads)\n\n", seen, folder.c_str(), runs,
                 std::max(2U, std::thread::hardware_concurrency()));
     std::printf("| %-26s | %11s | %20s | %-29s |\n", "measure", "time", "rate", "ratio");
-    std::printf("|----------------------------|-------------|----------------------|-------------------------------|\n");
+    std::printf(
+        "|----------------------------|-------------|----------------------|-------------------------------|\n");
     row("find -printf '%T@ %p'", find, seen, "find / find", 1.0);
     row("recording pass", recording, seen, "recording / find", recording / find);
     row("no-change pass", noChange, seen, "no-change / find", noChange / find);

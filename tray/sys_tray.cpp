@@ -2,6 +2,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnwick {
@@ -13,6 +16,21 @@ QIcon ApplicationIcon()
         icon.addFile(u":/tarnwick/tarnwick-%1.png"_s.arg(size), QSize(size, size));
     return icon;
 }
+
+namespace {
+
+// The text cut to a length, never between the two halves of a character outside the basic plane.
+QString cut(const QString &text, int length)
+{
+    if (text.size() <= length)
+        return text;
+    qsizetype end = length;
+    if (end > 0 && text.at(end - 1).isHighSurrogate())
+        --end;
+    return text.left(end);
+}
+
+} // namespace
 
 cSysTray::cSysTray(QObject *parent, Availability availability)
     : QObject(parent)
@@ -36,7 +54,8 @@ bool cSysTray::trayAvailable() const
 
 void cSysTray::setTrayIcon(const QIcon &icon)
 {
-    if (icon.isNull())
+    // an icon that draws nothing (no picture, or a file that is not one) is not an icon
+    if (icon.isNull() || icon.pixmap(QSize(16, 16)).isNull())
         return;
     m_icon = icon;
     if (m_trayIcon)
@@ -45,7 +64,7 @@ void cSysTray::setTrayIcon(const QIcon &icon)
 
 void cSysTray::setTrayTip(const QString &tip)
 {
-    m_tip = tip.left(kTipLength);
+    m_tip = cut(tip, kTipLength);
     if (m_trayIcon)
         m_trayIcon->setToolTip(m_tip);
 }
@@ -73,9 +92,9 @@ void cSysTray::ShowBalloon(const QString &tip, const QString &title, int showTim
 {
     if (showOnce && m_onceCount >= 1)
         return;
-    const QString text = tip.left(kBalloonTextLength);
-    const QString caption = title.left(kBalloonTitleLength);
-    const int milliseconds = showTimer > 0 ? showTimer * 1000 : 0;
+    const QString text = cut(tip, kBalloonTextLength);
+    const QString caption = cut(title, kBalloonTitleLength);
+    const int milliseconds = showTimer > 0 ? static_cast<int>(std::min<qint64>(qint64(showTimer) * 1000, INT_MAX)) : 0;
     if (m_trayIcon)
         m_trayIcon->showMessage(caption, text, QSystemTrayIcon::NoIcon, milliseconds);
     m_balloonOpen = true;

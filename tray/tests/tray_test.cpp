@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnwick {
@@ -56,6 +58,10 @@ void TrayTest::theTipIsCutAndFollowsWhileShown()
     cSysTray tray;
     tray.setTrayTip(QString(200, u'x'));
     QCOMPARE(tray.TrayTip().size(), 127);
+    // never half a character: an emoji across the limit goes whole
+    tray.setTrayTip(QString(126, u'x') + u"\U0001F600"_s);
+    QCOMPARE(tray.TrayTip(), QString(126, u'x'));
+    tray.setTrayTip(QString(200, u'x'));
     tray.setInTray(true);
     QCOMPARE(tray.icon()->toolTip(), QString(127, u'x'));
     tray.setTrayTip(u"Tarnwick"_s);
@@ -72,6 +78,7 @@ void TrayTest::aNullIconIsIgnored()
     const QIcon icon = ApplicationIcon();
     tray.setTrayIcon(icon);
     tray.setTrayIcon(QIcon());
+    tray.setTrayIcon(QIcon(u"/no/such/picture.png"_s));
     QCOMPARE(tray.TrayIcon().cacheKey(), icon.cacheKey());
     tray.setInTray(true);
     QCOMPARE(tray.icon()->icon().cacheKey(), icon.cacheKey());
@@ -91,6 +98,8 @@ void TrayTest::balloonsAreCutAndOnceMeansOnce()
     tray.ShowBalloon(u"every time"_s, u"Tarnwick"_s, 0, false);
     tray.ShowBalloon(u"every time"_s, u"Tarnwick"_s, 0, false);
     QCOMPARE(shown.size(), 3);
+    tray.ShowBalloon(u"a very long time"_s, u"Tarnwick"_s, INT_MAX, false); // no overflow of the time-out
+    QVERIFY(tray.balloonOpen());
 }
 
 void TrayTest::aBalloonClosesAfterItsTime()
