@@ -81,6 +81,8 @@ MainWindow::MainWindow(QWidget *parent)
     ListView1->setToolTip(
         u"Double-click item to remove it. Move | line to right and out of window to reveal full names."_s);
     ListView1->setColumnCount(1);
+    // the column keeps its width; the user drags its edge to read long paths
+    ListView1->header()->setStretchLastSection(false);
 
     PushButton3 = make<QPushButton>(this, u"PushButton3"_s, 120, 2920, 3840, 405);
     PushButton3->setText(u"Add Folder"_s);
