@@ -57,7 +57,13 @@ bool MonitorController::StartMonitor(const QStringList &folders, bool silent)
     auto outcome = std::make_shared<Outcome>();
     outcome->store = std::move(m_store);
     m_watcher.setFuture(QtConcurrent::run([list = std::move(list), outcome, cancel = m_cancel] {
-        outcome->result = RunMonitorPass(list, *outcome->store, cancel.get());
+        try {
+            outcome->result = RunMonitorPass(list, *outcome->store, cancel.get());
+        } catch (const std::exception &error) {
+            // out of memory and the like: reported by the pass, the window goes on
+            outcome->result = PassResult {};
+            outcome->result.failures.push_back({std::string(), error.what()});
+        }
         return outcome;
     }));
     Q_EMIT passStarted();

@@ -1,6 +1,17 @@
 # GoogleTest for the Qt-free libraries, Qt Test for the Qt layers. Every test process runs in its own
 # temporary HOME, XDG and TEMP folders (testsupport/), so no test touches the real user's files.
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+    # No GoogleTest is packaged for the target: build it from Debian's sources.
+    set(TARNWICK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${TARNWICK_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT TARGET GTest::gtest)
+        add_library(GTest::gtest ALIAS gtest)
+    endif()
+else()
+    find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
 # tarnwick_add_gtest(<name> SOURCES <files...> LIBRARIES <targets...>)

@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tarnwick {
@@ -54,27 +55,40 @@ public:
         std::vector<std::thread> threads;
         const std::size_t helpers = std::min<std::size_t>(workerCount() - 1, m_level.size() - 1);
         threads.reserve(helpers);
-        for (std::size_t t = 0; t < helpers; ++t)
-            threads.emplace_back([this] {
-                while (readOne()) { }
-            });
+        try {
+            for (std::size_t t = 0; t < helpers; ++t)
+                threads.emplace_back([this] {
+                    while (readOne()) { }
+                });
+        } catch (const std::system_error &) {
+            // no more threads to be had: the calling thread reads the rest
+        }
         bool completed = true;
-        for (std::size_t visited = 0; visited < m_level.size(); ++visited) {
-            if (!waitFor(visited)) {
-                completed = false;
-                break;
-            }
-            DirectoryContents contents = std::move(m_results[visited]);
-            m_results[visited] = DirectoryContents {};
-            if (next != nullptr && contents.status == ReadStatus::Ok) {
-                for (const std::string &name : contents.subfolders) {
-                    std::string child = m_level[visited];
-                    child.append(name);
-                    child.push_back(kSeparator);
-                    next->push_back(std::move(child));
+        try {
+            for (std::size_t visited = 0; visited < m_level.size(); ++visited) {
+                if (!waitFor(visited)) {
+                    completed = false;
+                    break;
                 }
+                DirectoryContents contents = std::move(m_results[visited]);
+                m_results[visited] = DirectoryContents {};
+                if (next != nullptr && contents.status == ReadStatus::Ok) {
+                    for (const std::string &name : contents.subfolders) {
+                        std::string child = m_level[visited];
+                        child.append(name);
+                        child.push_back(kSeparator);
+                        next->push_back(std::move(child));
+                    }
+                }
+                visit(m_level[visited], contents);
             }
-            visit(m_level[visited], contents);
+        } catch (...) {
+            // the readers must be joined before the failure goes on, or the program ends
+            m_stop.store(true);
+            m_readyChanged.notify_all();
+            for (std::thread &thread : threads)
+                thread.join();
+            throw;
         }
         m_stop.store(true);
         for (std::thread &thread : threads)

@@ -73,9 +73,11 @@ void FileList::appendFolder(std::string_view folder, std::string_view names, con
     const auto base = static_cast<std::uint32_t>(m_names.size());
     m_names.append(names);
     m_folderOf.insert(m_folderOf.end(), nameEnds.size(), slot);
-    m_nameEnds.reserve(m_nameEnds.size() + nameEnds.size());
-    for (const std::uint32_t end : nameEnds)
-        m_nameEnds.push_back(base + end);
+    // grows geometrically: an exact reserve per folder would copy the whole list for every folder
+    const std::size_t first = m_nameEnds.size();
+    m_nameEnds.insert(m_nameEnds.end(), nameEnds.begin(), nameEnds.end());
+    for (std::size_t i = first; i < m_nameEnds.size(); ++i)
+        m_nameEnds[i] += base;
 }
 
 void FileList::appendFrom(const FileList &other, std::size_t i)

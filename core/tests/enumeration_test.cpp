@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -125,6 +126,21 @@ TEST_F(Enumeration, TakesOutAFolderThatCannotBeListed)
     EXPECT_EQ(message, "");
 }
 #endif
+
+TEST(WalkTree, AVisitorThatFailsEndsTheWalkWithItsFailure)
+{
+    TempTree tree;
+    for (int i = 0; i < 20; ++i)
+        tree.makeFolder("w/d" + std::to_string(i) + "/e");
+    int visits = 0;
+    const FolderVisitor failing = [&](const std::string &, DirectoryContents &) {
+        if (++visits == 3)
+            throw std::length_error("file list too large");
+    };
+    // the reading threads are stopped and joined; the failure reaches the caller
+    EXPECT_THROW(WalkTree({tree.folder("w")}, true, ReadOptions {}, nullptr, failing), std::length_error);
+    EXPECT_EQ(visits, 3);
+}
 
 TEST(UnsafeChars, FlagsControlCharactersTheQuestionMarkAndBrokenText)
 {

@@ -1,0 +1,291 @@
+#include "enumeration.h"
+#include "history_log.h"
+#include "paths.h"
+#include "platform.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace tarnwick {
+
+namespace {
+
+std::wstring wide(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(), length);
+    return result;
+}
+
+// Nothing when the text holds a lone surrogate, which has no UTF-8 form.
+std::optional<std::string> narrow(std::wstring_view text)
+{
+    if (text.empty())
+        return std::string();
+    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::nullopt;
+    std::string result(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), result.data(),
+                          length, nullptr, nullptr);
+    return result;
+}
+
+// Paths longer than the classic limit go through the \\?\ form, which the wide calls accept.
+std::wstring win32Path(const std::string &path)
+{
+    std::wstring result = wide(path);
+    if (result.size() < MAX_PATH - 12 || result.rfind(L"\\\\?\\", 0) == 0)
+        return result;
+    if (result.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + result.substr(2);
+    if (result.size() >= 3 && result[1] == L':' && result[2] == L'\\')
+        return L"\\\\?\\" + result;
+    return result;
+}
+
+// Whole seconds since 1 January 1970 of a file time (100-nanosecond units since 1 January 1601).
+FileTime fromFileTime(const FILETIME &time)
+{
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<FileTime>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+std::string describe(DWORD code)
+{
+    wchar_t *buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    std::string text;
+    if (length > 0 && buffer != nullptr)
+        text = narrow(std::wstring_view(buffer, length)).value_or(std::string());
+    if (buffer != nullptr)
+        ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    if (text.empty())
+        text = "Windows error " + std::to_string(code);
+    return text;
+}
+
+void describeFailure(DirectoryContents &contents, DWORD code)
+{
+    switch (code) {
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+        contents.status = ReadStatus::Vanished;
+        break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_NOT_READY:
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
+        contents.status = ReadStatus::Unreadable;
+        break;
+    default:
+        contents.status = ReadStatus::Failed;
+        contents.error = describe(code);
+        break;
+    }
+}
+
+// Folders that carry exactly hidden, system and directory (with or without the reparse bit), among the
+// attribute bits a folder reports, are left out with everything below them.
+bool hiddenSystemFolder(DWORD attributes)
+{
+    const DWORD reported = attributes &
+        (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
+         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_COMPRESSED);
+    return reported == 22 || reported == 1046;
+}
+
+class FindHandle
+{
+public:
+    explicit FindHandle(HANDLE handle)
+        : m_handle(handle)
+    {
+    }
+    ~FindHandle()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::FindClose(m_handle);
+    }
+    FindHandle(const FindHandle &) = delete;
+    FindHandle &operator=(const FindHandle &) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+bool attributesOf(const std::string &path, WIN32_FILE_ATTRIBUTE_DATA &data)
+{
+    return ::GetFileAttributesExW(win32Path(path).c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+} // namespace
+
+namespace platform {
+
+bool PathTooLong(const std::string &folder, std::string_view name)
+{
+    return folder.size() + name.size() + 1 >= 32767;
+}
+
+bool LocalTime(FileTime time, DateParts &parts)
+{
+    // The zone's rules for that date, not the bias in force now, so a summer time read in winter stays right.
+    const LONGLONG ticks = (static_cast<LONGLONG>(time) + 11644473600LL) * 10000000LL;
+    if (ticks < 0)
+        return false;
+    FILETIME universal {static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utc {};
+    SYSTEMTIME local {};
+    if (!::FileTimeToSystemTime(&universal, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return false;
+    parts.year = local.wYear;
+    parts.month = local.wMonth;
+    parts.day = local.wDay;
+    parts.hour = local.wHour;
+    parts.minute = local.wMinute;
+    parts.second = local.wSecond;
+    return true;
+}
+
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool /*followLink*/)
+{
+    // A folder reached through a reparse point is never listed as a subfolder, so the walk cannot follow one.
+    DirectoryContents contents;
+    const std::wstring pattern = win32Path(folder) + L"*";
+    WIN32_FIND_DATAW data {};
+    FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+    if (search.get() == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND) // an empty drive root has no entries at all
+            describeFailure(contents, code);
+        return contents;
+    }
+    do {
+        const std::wstring_view wideName(data.cFileName);
+        if (wideName == L"." || wideName == L"..")
+            continue;
+        const std::optional<std::string> name = narrow(wideName);
+        if (!name)
+            continue; // not representable: left out, as an unsafe name
+        const DWORD attributes = data.dwFileAttributes;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hiddenSystemFolder(attributes) ||
+                HasUnsafeChars(*name) || PathTooLong(folder, *name))
+                continue;
+            contents.subfolders.push_back(*name);
+            continue;
+        }
+        if (!options.files || (options.skipTilde && name->front() == '~') || HasControlChars(*name))
+            continue;
+        contents.names.append(*name);
+        contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
+        contents.times.push_back(fromFileTime(data.ftLastWriteTime));
+    } while (::FindNextFileW(search.get(), &data));
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+        // a listing that broke off is no listing: its files must not look removed
+        contents = DirectoryContents {};
+        describeFailure(contents, code == ERROR_PATH_NOT_FOUND ? ERROR_READ_FAULT : code);
+    }
+    return contents;
+}
+
+} // namespace platform
+
+bool FolderExists(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    return attributesOf(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileAppears(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    return attributesOf(path, data);
+}
+
+std::optional<FileTime> GetLastModified(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!attributesOf(path, data))
+        return std::nullopt;
+    return fromFileTime(data.ftLastWriteTime);
+}
+
+bool FileIsPresent(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    return attributesOf(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string TemporaryFolder()
+{
+    if (const wchar_t *temp = ::_wgetenv(L"TEMP"); temp != nullptr && *temp != L'\0')
+        return narrow(temp).value_or(std::string());
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    std::string folder = length > 0 ? narrow(std::wstring_view(buffer, length)).value_or(std::string()) : "C:\\";
+    if (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+std::optional<std::string> WriteTextFile(std::string_view text, const std::string &path)
+{
+    // Two handles appending at once can lose a line (seen under Wine): one writer at a time in this process.
+    static std::mutex writer;
+    const std::lock_guard lock(writer);
+
+    const HANDLE file =
+        ::CreateFileW(win32Path(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "Cannot open the history log " + path + ": " + describe(::GetLastError());
+    BY_HANDLE_FILE_INFORMATION information {};
+    std::optional<std::string> failure;
+    if (!::GetFileInformationByHandle(file, &information))
+        failure = "Cannot inspect the history log " + path + ": " + describe(::GetLastError());
+    else if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        failure = "The history log " + path + " is a symbolic link; it was not written.";
+    else if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        failure = "The history log " + path + " is not a regular file; it was not written.";
+    const char *data = text.data();
+    std::size_t left = text.size();
+    while (!failure && left > 0) {
+        const DWORD chunk = left > 1U << 30 ? 1U << 30 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr)) {
+            failure = "Cannot write the history log " + path + ": " + describe(::GetLastError());
+            break;
+        }
+        data += written;
+        left -= written;
+    }
+    if (!::CloseHandle(file) && !failure)
+        failure = "Cannot close the history log " + path + ": " + describe(::GetLastError());
+    return failure;
+}
+
+} // namespace tarnwick
