@@ -10,6 +10,11 @@ std::string_view FileNameOf(std::string_view path)
 
 std::string WithTrailingSeparator(std::string path)
 {
+#ifdef _WIN32
+    // Windows also takes a forward slash as a separator: "C:/W/" already ends with one
+    if (!path.empty() && path.back() == '/')
+        return path;
+#endif
     if (path.empty() || path.back() != kSeparator)
         path.push_back(kSeparator);
     return path;

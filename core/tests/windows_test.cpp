@@ -39,6 +39,13 @@ TEST(Windows, ADriveRootIsAFolderWithOneSeparator)
     }
 }
 
+TEST(Windows, AFolderTypedWithSlashesGetsNoSecondSeparator)
+{
+    EXPECT_EQ(WithTrailingSeparator("C:/W/"), "C:/W/");
+    EXPECT_EQ(WithTrailingSeparator("C:\\W"), "C:\\W\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\"), "C:\\");
+}
+
 TEST(Windows, PassesJoinPathsWithBackslashes)
 {
     TempTree tree;
