@@ -82,23 +82,31 @@ public:
         }
     }
 
+    // Calls the function with every equal entry, in the order of the list.
     template<typename Function>
     void forEachEqual(std::uint32_t folderId, std::string_view name, Function &&function) const
     {
-        const std::uint64_t h = HashEntry(folderId, name);
-        const auto tag = static_cast<std::uint32_t>(h >> 32);
-        for (std::size_t slot = h & m_mask; m_slots[slot].entry != 0; slot = (slot + 1) & m_mask) {
-            const Slot &s = m_slots[slot];
-            if (s.tag != tag)
-                continue;
-            const std::size_t j = s.entry - 1;
-            if (m_folderIds[m_list.folderIndex(j)] == folderId && m_list.name(j) == name)
-                function(j);
-        }
+        scan(folderId, name, [&](std::size_t j) {
+            function(j);
+            return true;
+        });
     }
 
     bool contains(std::uint32_t folderId, std::string_view name) const
     {
+        bool found = false;
+        scan(folderId, name, [&](std::size_t) {
+            found = true;
+            return false;
+        });
+        return found;
+    }
+
+private:
+    // Visits the equal entries while the visitor returns true.
+    template<typename Visitor>
+    void scan(std::uint32_t folderId, std::string_view name, Visitor &&visit) const
+    {
         const std::uint64_t h = HashEntry(folderId, name);
         const auto tag = static_cast<std::uint32_t>(h >> 32);
         for (std::size_t slot = h & m_mask; m_slots[slot].entry != 0; slot = (slot + 1) & m_mask) {
@@ -106,13 +114,11 @@ public:
             if (s.tag != tag)
                 continue;
             const std::size_t j = s.entry - 1;
-            if (m_folderIds[m_list.folderIndex(j)] == folderId && m_list.name(j) == name)
-                return true;
+            if (m_folderIds[m_list.folderIndex(j)] == folderId && m_list.name(j) == name && !visit(j))
+                return;
         }
-        return false;
     }
 
-private:
     struct Slot {
         std::uint32_t entry = 0; // position + 1; 0 is an empty slot
         std::uint32_t tag = 0;

@@ -13,29 +13,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-// The engine takes paths as the file system's bytes here and as UTF-8 on Windows.
-std::string toCorePath(const QString &path)
-{
-#ifdef _WIN32
-    return path.toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-QString fromCorePath(const std::string &path)
-{
-#ifdef _WIN32
-    return QString::fromStdString(path);
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path));
-#endif
-}
-
-} // namespace
-
 QString FolderFailure::message() const
 {
     return description + QStringLiteral(" (") + folder + QChar(u')');
@@ -47,7 +24,7 @@ SubfolderScan ScanSubfoldersNow(const QString &chosen, const std::atomic<bool> *
     const QString start = ListedPathFromPicker(chosen);
     if (start.isEmpty())
         return scan;
-    std::vector<std::string> folders {toCorePath(start)};
+    std::vector<std::string> folders {start.toStdString()};
     std::vector<EnumerationFailure> failures;
     try {
         failures = GetSubDirectories2016(folders, true, cancel);
@@ -62,9 +39,9 @@ SubfolderScan ScanSubfoldersNow(const QString &chosen, const std::atomic<bool> *
     }
     scan.rows.reserve(static_cast<qsizetype>(folders.size()));
     for (const std::string &folder : folders)
-        scan.rows.append(ListedPathFromEntry(fromCorePath(folder)));
+        scan.rows.append(ListedPathFromEntry(QString::fromStdString(folder)));
     for (const EnumerationFailure &failure : failures)
-        scan.failures.append({fromCorePath(failure.folder), QString::fromStdString(failure.description)});
+        scan.failures.append({QString::fromStdString(failure.folder), QString::fromStdString(failure.description)});
     return scan;
 }
 

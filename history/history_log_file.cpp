@@ -11,25 +11,6 @@ namespace tarnwick {
 
 namespace {
 
-// The engine takes paths as the file system's bytes here and as UTF-8 on Windows.
-std::string toCorePath(const QString &path)
-{
-#ifdef _WIN32
-    return path.toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-QString fromCorePath(const std::string &path)
-{
-#ifdef _WIN32
-    return QString::fromStdString(path);
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path));
-#endif
-}
-
 // Only blanks count, as in the title's own trimming; a tab is a character of the word.
 QStringView trimBlanks(QStringView text)
 {
@@ -85,12 +66,12 @@ QString HistoryLogPath(const QString &productTitle, const QString &tempFolder)
 
 QString HistoryLogPath(const QString &productTitle)
 {
-    return HistoryLogPath(productTitle, fromCorePath(TemporaryFolder()));
+    return HistoryLogPath(productTitle, QString::fromStdString(TemporaryFolder()));
 }
 
 bool HistoryLogExists(const QString &path)
 {
-    return FileAppears(toCorePath(path));
+    return FileAppears(path.toStdString());
 }
 
 QString ReadHistoryLogText(const QString &path)

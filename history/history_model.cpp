@@ -25,15 +25,6 @@ QString actionText(ChangeKind kind)
     return {};
 }
 
-QString fromCorePath(const std::string &path)
-{
-#ifdef _WIN32
-    return QString::fromStdString(path);
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path));
-#endif
-}
-
 } // namespace
 
 HistoryModel::HistoryModel(QObject *parent)
@@ -111,7 +102,7 @@ void HistoryModel::appendChanges(const QString &timeText, const std::vector<Chan
     QList<HistoryRow> rows;
     rows.reserve(static_cast<qsizetype>(changes.size()));
     for (const Change &change : changes)
-        rows.append({timeText, change.kind, fromCorePath(change.path)});
+        rows.append({timeText, change.kind, QString::fromStdString(change.path)});
     appendRows(std::move(rows));
 }
 
