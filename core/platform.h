@@ -6,6 +6,7 @@
 
 #include "date.h"
 #include "enumeration.h"
+#include "history_log.h"
 
 #include <string>
 #include <string_view>
@@ -21,5 +22,8 @@ bool PathTooLong(const std::string &folder, std::string_view name);
 
 // A file time as a local calendar time; false when the platform cannot convert it.
 bool LocalTime(FileTime time, DateParts &parts);
+
+// Opens the history log as safely as WriteTextFile does and, when asked, reads all of it.
+LogReading ReadLogFile(const std::string &path, bool wantText);
 
 } // namespace tarnwick::platform

@@ -249,40 +249,134 @@ private:
 
 } // namespace
 
-std::optional<std::string> WriteTextFile(std::string_view text, const std::string &path)
+namespace {
+
+// Refuses anything but a regular file of the user's at the path; the descriptor was opened without following a link.
+std::optional<std::string> checkLogFile(int fd, const std::string &path, const char *notDone, struct stat &info)
 {
-    // O_NOFOLLOW refuses a symbolic link planted at the path; O_NONBLOCK keeps a FIFO from blocking the open.
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
-    if (fd.get() < 0) {
-        const int error = errno;
-        if (error == ELOOP)
-            return "The history log " + path + " is a symbolic link; it was not written.";
-        return describe(path, "open", error);
-    }
-    struct stat info {
-    };
-    if (::fstat(fd.get(), &info) != 0)
+    if (::fstat(fd, &info) != 0)
         return describe(path, "inspect", errno);
     if (!S_ISREG(info.st_mode))
-        return "The history log " + path + " is not a regular file; it was not written.";
+        return "The history log " + path + " is not a regular file; it was not " + notDone + ".";
     if (info.st_uid != ::geteuid())
-        return "The history log " + path + " belongs to another user; it was not written.";
+        return "The history log " + path + " belongs to another user; it was not " + notDone + ".";
+    return std::nullopt;
+}
 
-    const char *data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd.get(), data, left);
+std::optional<std::string> refusedOpen(const std::string &path, const char *verb, const char *notDone, int error)
+{
+    if (error == ELOOP)
+        return "The history log " + path + " is a symbolic link; it was not " + notDone + ".";
+    if (error == ENXIO)
+        return "The history log " + path + " is not a regular file; it was not " + notDone + ".";
+    return describe(path, verb, error);
+}
+
+bool writeAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return describe(path, "write", errno);
+            return false;
         }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> WriteTextFile(std::string_view text, const std::string &path)
+{
+    // O_NOFOLLOW refuses a symbolic link planted at the path; O_NONBLOCK keeps a FIFO from blocking the open.
+    FileDescriptor fd(
+        ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600));
+    if (fd.get() < 0)
+        return refusedOpen(path, "open", "written", errno);
+    struct stat info {
+    };
+    if (auto refused = checkLogFile(fd.get(), path, "written", info))
+        return refused;
+
+    // A log cut short in the middle of a line (a full disk, a killed writer) gets its line end first, so that
+    // the new lines never glue onto the broken one.
+    const off_t before = info.st_size;
+    std::string_view lead;
+    if (before > 0) {
+        char last = '\n';
+        if (::pread(fd.get(), &last, 1, before - 1) == 1 && last != '\n')
+            lead = kLineEnd;
+    }
+    if (!writeAll(fd.get(), lead) || !writeAll(fd.get(), text)) {
+        const int error = errno;
+        // Nothing half-written stays: the file goes back to the size it had.
+        const bool restored = ::ftruncate(fd.get(), before) == 0;
+        return describe(path, "write", error) +
+            (restored ? ". Nothing of this pass was kept in it." : ". The last line written may be incomplete.");
     }
     if (::close(fd.release()) != 0)
         return describe(path, "close", errno);
     return std::nullopt;
+}
+
+namespace platform {
+
+LogReading ReadLogFile(const std::string &path, bool wantText)
+{
+    LogReading reading;
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return reading;
+        reading.state = LogReading::State::Refused;
+        reading.error = *refusedOpen(path, "open", "read", error);
+        return reading;
+    }
+    struct stat info {
+    };
+    if (auto refused = checkLogFile(fd.get(), path, "read", info)) {
+        reading.state = LogReading::State::Refused;
+        reading.error = *refused;
+        return reading;
+    }
+    reading.state = LogReading::State::Present;
+    if (!wantText)
+        return reading;
+    reading.text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            reading.state = LogReading::State::Refused;
+            reading.error = describe(path, "read", errno);
+            reading.text.clear();
+            return reading;
+        }
+        reading.text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return reading;
+}
+
+} // namespace platform
+
+void DeleteFileForced(const std::string &path) noexcept
+{
+    if (path.empty() || ::unlink(path.c_str()) == 0)
+        return;
+    // A link is deleted as itself above or not at all: making its target writable would change another file.
+    struct stat info {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    ::chmod(path.c_str(), info.st_mode | S_IWUSR);
+    ::unlink(path.c_str());
 }
 
 } // namespace tarnwick

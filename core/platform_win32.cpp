@@ -252,40 +252,137 @@ std::string TemporaryFolder()
     return folder;
 }
 
+namespace {
+
+// Refuses a reparse point (a link planted at the path) and anything but a file: the handle was opened on the
+// path itself, without following it.
+std::optional<std::string> checkLogFile(HANDLE file, const std::string &path, const char *notDone, LARGE_INTEGER &size)
+{
+    BY_HANDLE_FILE_INFORMATION information {};
+    if (!::GetFileInformationByHandle(file, &information))
+        return "Cannot inspect the history log " + path + ": " + describe(::GetLastError());
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return "The history log " + path + " is a symbolic link; it was not " + notDone + ".";
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || ::GetFileType(file) != FILE_TYPE_DISK)
+        return "The history log " + path + " is not a regular file; it was not " + notDone + ".";
+    size.HighPart = static_cast<LONG>(information.nFileSizeHigh);
+    size.LowPart = information.nFileSizeLow;
+    return std::nullopt;
+}
+
+bool writeAll(HANDLE file, std::string_view text)
+{
+    while (!text.empty()) {
+        const DWORD chunk = text.size() > 1U << 30 ? 1U << 30 : static_cast<DWORD>(text.size());
+        DWORD written = 0;
+        if (!::WriteFile(file, text.data(), chunk, &written, nullptr))
+            return false;
+        text.remove_prefix(written);
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<std::string> WriteTextFile(std::string_view text, const std::string &path)
 {
     // Two handles appending at once can lose a line (seen under Wine): one writer at a time in this process.
     static std::mutex writer;
     const std::lock_guard lock(writer);
 
-    const HANDLE file =
-        ::CreateFileW(win32Path(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file = ::CreateFileW(win32Path(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "Cannot open the history log " + path + ": " + describe(::GetLastError());
-    BY_HANDLE_FILE_INFORMATION information {};
-    std::optional<std::string> failure;
-    if (!::GetFileInformationByHandle(file, &information))
-        failure = "Cannot inspect the history log " + path + ": " + describe(::GetLastError());
-    else if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        failure = "The history log " + path + " is a symbolic link; it was not written.";
-    else if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        failure = "The history log " + path + " is not a regular file; it was not written.";
-    const char *data = text.data();
-    std::size_t left = text.size();
-    while (!failure && left > 0) {
-        const DWORD chunk = left > 1U << 30 ? 1U << 30 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!::WriteFile(file, data, chunk, &written, nullptr)) {
-            failure = "Cannot write the history log " + path + ": " + describe(::GetLastError());
-            break;
+    LARGE_INTEGER before {};
+    std::optional<std::string> failure = checkLogFile(file, path, "written", before);
+    if (!failure) {
+        // A log cut short in the middle of a line gets its line end first.
+        std::string_view lead;
+        LARGE_INTEGER last {};
+        last.QuadPart = before.QuadPart - 1;
+        char byte = '\n';
+        DWORD got = 0;
+        if (before.QuadPart > 0 && ::SetFilePointerEx(file, last, nullptr, FILE_BEGIN) &&
+            ::ReadFile(file, &byte, 1, &got, nullptr) && got == 1 && byte != '\n')
+            lead = kLineEnd;
+        if (!::SetFilePointerEx(file, before, nullptr, FILE_BEGIN) || !writeAll(file, lead) || !writeAll(file, text)) {
+            const DWORD error = ::GetLastError();
+            // Nothing half-written stays: the file goes back to the size it had.
+            const bool restored = ::SetFilePointerEx(file, before, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+            failure = "Cannot write the history log " + path + ": " + describe(error) +
+                (restored ? ". Nothing of this pass was kept in it." : ". The last line written may be incomplete.");
         }
-        data += written;
-        left -= written;
     }
     if (!::CloseHandle(file) && !failure)
         failure = "Cannot close the history log " + path + ": " + describe(::GetLastError());
     return failure;
+}
+
+namespace platform {
+
+LogReading ReadLogFile(const std::string &path, bool wantText)
+{
+    LogReading reading;
+    const HANDLE file =
+        ::CreateFileW(win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return reading;
+        reading.state = LogReading::State::Refused;
+        reading.error = "Cannot open the history log " + path + ": " + describe(error);
+        return reading;
+    }
+    LARGE_INTEGER size {};
+    if (auto refused = checkLogFile(file, path, "read", size)) {
+        reading.state = LogReading::State::Refused;
+        reading.error = *refused;
+    } else {
+        reading.state = LogReading::State::Present;
+        if (wantText) {
+            reading.text.reserve(static_cast<std::size_t>(size.QuadPart));
+            char buffer[65536];
+            for (;;) {
+                DWORD got = 0;
+                if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+                    reading.state = LogReading::State::Refused;
+                    reading.error = "Cannot read the history log " + path + ": " + describe(::GetLastError());
+                    reading.text.clear();
+                    break;
+                }
+                if (got == 0)
+                    break;
+                reading.text.append(buffer, got);
+            }
+        }
+    }
+    ::CloseHandle(file);
+    return reading;
+}
+
+} // namespace platform
+
+void DeleteFileForced(const std::string &path) noexcept
+{
+    if (path.empty())
+        return;
+    try {
+        const std::wstring name = win32Path(path);
+        if (::DeleteFileW(name.c_str()))
+            return;
+        // A read-only file goes too: clear the attribute, then try once more.
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            return;
+        ::SetFileAttributesW(name.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+        ::DeleteFileW(name.c_str());
+    } catch (...) {
+        // best effort: the history view is cleared whatever happens here
+    }
 }
 
 } // namespace tarnwick

@@ -8,6 +8,8 @@
 #include <sstream>
 
 #ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -15,6 +17,7 @@
 namespace tarnwick {
 namespace {
 
+using testing::PathOf;
 using testing::TempTree;
 
 std::string contentOf(const std::string &path)
@@ -23,6 +26,37 @@ std::string contentOf(const std::string &path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+TEST(HistoryLogPath, IsTheTitleWithoutPunctuationInTheTemporaryFolder)
+{
+    const std::string sep(1, kSeparator);
+    const std::string temp = sep + "tmp";
+    struct Case {
+        const char *title;
+        std::string folder;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Tarnwick", temp, temp + sep + "Tarnwick.txt"},
+        {"Tarnwick Software", temp, temp + sep + "Tarnwick.txt"},
+        {"Tarnwick Software ", temp, temp + sep + "Tarnwick.txt"},
+        {"  Tarnwick   Software", temp, temp + sep + "Tarnwick.txt"},
+        {"Tarnwick software", temp, temp + sep + "Tarnwicksoftware.txt"},
+        {"Software Tarnwick", temp, temp + sep + "SoftwareTarnwick.txt"},
+        {"Software", temp, temp + sep + "Software.txt"},
+        {"Big Data Software", temp, temp + sep + "BigData.txt"},
+        {"My App (v1.0)", temp, temp + sep + "MyAppv10.txt"},
+        {"Tarnwick\tSoftware", temp, temp + sep + "TarnwickSoftware.txt"},
+        {"Tarnwick", temp + sep, temp + sep + "Tarnwick.txt"},
+        {"Tarnwick", temp + sep + "my temp", temp + sep + "my temp" + sep + "Tarnwick.txt"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(HistoryLogPath(c.title, c.folder), c.expected) << c.title;
+    EXPECT_EQ(DropLastWord("Tarnwick\tSoftware"), "Tarnwick\tSoftware") << "a tab is part of the word";
+    EXPECT_EQ(StripFileNameChars("a$b/c\\d*e:f?g<h>i|j#k'l m.n,o\"p(q)r-s+t=u%v;w}x{y\tz"),
+              "abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(StripFileNameChars("\u00c4_\u00e9~!@&[]^`\u0416"), "\u00c4_\u00e9~!@&[]^`\u0416");
 }
 
 TEST(HistoryLine, JoinsTimeActionAndPathWithBlanks)
@@ -57,7 +91,94 @@ TEST(WriteTextFile, ReportsAFolderThatIsMissing)
     EXPECT_NE(error->find(tree.path("missing/Tarnwick.txt")), std::string::npos) << *error;
 }
 
+TEST(WriteTextFile, StartsANewLineAfterALineCutShort)
+{
+    TempTree tree;
+    const std::string log = tree.path("Tarnwick.txt");
+    const std::string end(kLineEnd);
+    tree.writeFile("Tarnwick.txt", "t Added file /a" + end + "t Added fi");
+    EXPECT_EQ(WriteTextFile("u Removed file /b" + end, log), std::nullopt);
+    EXPECT_EQ(contentOf(log), "t Added file /a" + end + "t Added fi" + end + "u Removed file /b" + end);
+    EXPECT_EQ(WriteTextFile("v" + end, log), std::nullopt);
+    EXPECT_EQ(contentOf(log), "t Added file /a" + end + "t Added fi" + end + "u Removed file /b" + end + "v" + end)
+        << "a log that ends with a line end gets none added";
+}
+
+TEST(HistoryLog, ReadsWhatIsThereAndTellsWhenItIsAbsent)
+{
+    TempTree tree;
+    const std::string log = tree.path("Tarnwick.txt");
+    EXPECT_EQ(ProbeHistoryLog(log).state, LogReading::State::Absent);
+    EXPECT_EQ(ReadHistoryLog(log).state, LogReading::State::Absent);
+    const std::string text = "2026-12-07 04:20:36 Added file /w/\u00dcn\u00efc\u00f6d\u00e9 \u0436.txt\n"
+                             "2026-12-07 04:20:37 Modified file /w/a b.txt\n";
+    tree.writeFile("Tarnwick.txt", text);
+    EXPECT_EQ(ProbeHistoryLog(log).state, LogReading::State::Present);
+    EXPECT_TRUE(ProbeHistoryLog(log).text.empty()) << "a probe reads nothing";
+    const LogReading reading = ReadHistoryLog(log);
+    EXPECT_EQ(reading.state, LogReading::State::Present);
+    EXPECT_EQ(reading.text, text);
+}
+
+TEST(DeleteFileForced, DeletesEvenAReadOnlyLogAndIgnoresAMissingOne)
+{
+    TempTree tree;
+    tree.writeFile("Tarnwick.txt", "x\n");
+    std::filesystem::permissions(PathOf(tree.path("Tarnwick.txt")), std::filesystem::perms::owner_read);
+    DeleteFileForced(tree.path("Tarnwick.txt"));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(tree.path("Tarnwick.txt"))));
+    DeleteFileForced(tree.path("Tarnwick.txt"));
+    DeleteFileForced("");
+}
+
 #ifndef _WIN32
+TEST(WriteTextFile, AFailedWriteLeavesTheLogAsItWas)
+{
+    TempTree tree;
+    const std::string log = tree.path("Tarnwick.txt");
+    tree.writeFile("Tarnwick.txt", "t Added file /a\n");
+    // A file size limit stands in for a full disk: the write stops part-way.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit limit = before;
+    limit.rlim_cur = 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const auto error = WriteTextFile("u Added file /b\nu Added file /c\nu Added file /d\n", log);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("Nothing of this pass was kept"), std::string::npos) << *error;
+    EXPECT_EQ(contentOf(log), "t Added file /a\n") << "no half line stays behind";
+}
+
+TEST(HistoryLog, APlantedFifoIsRefusedWithoutBlocking)
+{
+    TempTree tree;
+    const std::string log = tree.path("Tarnwick.txt");
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    // Each of these would block for ever on a FIFO opened the ordinary way.
+    for (const LogReading &reading : {ProbeHistoryLog(log), ReadHistoryLog(log)}) {
+        EXPECT_EQ(reading.state, LogReading::State::Refused);
+        EXPECT_NE(reading.error.find("not a regular file"), std::string::npos) << reading.error;
+    }
+    const auto error = WriteTextFile("x\n", log);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("not a regular file"), std::string::npos) << *error;
+}
+
+TEST(HistoryLog, AReadDoesNotFollowAPlantedLink)
+{
+    TempTree tree;
+    tree.writeFile("secret.txt", "not the log");
+    std::filesystem::create_symlink(tree.path("secret.txt"), tree.path("Tarnwick.txt"));
+    const LogReading reading = ReadHistoryLog(tree.path("Tarnwick.txt"));
+    EXPECT_EQ(reading.state, LogReading::State::Refused);
+    EXPECT_TRUE(reading.text.empty());
+    EXPECT_NE(reading.error.find("symbolic link"), std::string::npos) << reading.error;
+    DeleteFileForced(tree.path("Tarnwick.txt"));
+    EXPECT_EQ(contentOf(tree.path("secret.txt")), "not the log") << "deleting the link leaves its target";
+}
+
 TEST(WriteTextFile, RefusesAPlantedLink)
 {
     TempTree tree;
@@ -84,6 +205,9 @@ TEST(WriteTextFile, RefusesAnotherUsersFile)
     ASSERT_TRUE(error.has_value());
     EXPECT_NE(error->find("another user"), std::string::npos) << *error;
     EXPECT_EQ(contentOf(tree.path("Tarnwick.txt")), "theirs\n");
+    const LogReading reading = ReadHistoryLog(tree.path("Tarnwick.txt"));
+    EXPECT_EQ(reading.state, LogReading::State::Refused);
+    EXPECT_NE(reading.error.find("another user"), std::string::npos) << reading.error;
 }
 #endif
 
