@@ -159,9 +159,7 @@ int ScheduleController::pickerSeconds() const
 
 schedule::Now ScheduleController::now() const
 {
-    const QDateTime time = m_clock.now();
-    // Qt counts Monday as 1 and Sunday as 7
-    return {time.time().msecsSinceStartOfDay() / 1000, time.date().dayOfWeek() % 7};
+    return schedule::NowOf(DateOf(m_clock.now()));
 }
 
 schedule::TickInputs ScheduleController::inputs() const

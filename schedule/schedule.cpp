@@ -137,11 +137,39 @@ std::int32_t SecondsUntil(int nowSecondOfDay, int targetSecondOfDay)
     return targetSecondOfDay - nowSecondOfDay;
 }
 
-TickResult Scheduler::Tick(const TickInputs &inputs, const Now &now)
+int Now::weekday() const
+{
+    // day 0 was a Saturday
+    return static_cast<int>((day % 7 + 13) % 7);
+}
+
+Now NowOf(Date localDate)
+{
+    // beyond any clock's reach; the bound keeps the day's count of seconds within 64 bits
+    if (!std::isfinite(localDate) || std::fabs(localDate) > 1e12)
+        return {};
+    // Before day 0 the fraction still counts forward from the start of the day, as stored dates do.
+    const double whole = std::trunc(localDate);
+    auto seconds = static_cast<int>(std::llround(std::fabs(localDate - whole) * 86400.0));
+    auto day = static_cast<std::int64_t>(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++day;
+    }
+    return {day, seconds};
+}
+
+void Scheduler::BaseCountdown(int timeOfDay, const Now &now)
+{
+    TotalSeconds = SecondsUntil(now.secondOfDay, timeOfDay);
+    m_previous = instantOf(now);
+}
+
+TickResult Scheduler::Tick(const TickInputs &inputs, const Now &now, bool passRunning)
 {
     TickResult result;
     // The count is not reset at an hour, so intervals of an hour or more come due too.
-    if (ElapsedSeconds < std::numeric_limits<std::int32_t>::max())
+    if (!passRunning && ElapsedSeconds < std::numeric_limits<std::int32_t>::max())
         ++ElapsedSeconds;
     switch (inputs.mode) {
     case Mode::Weekly:
@@ -149,12 +177,39 @@ TickResult Scheduler::Tick(const TickInputs &inputs, const Now &now)
         tickTimeOfDay(inputs, now, result);
         break;
     case Mode::Interval:
-        tickInterval(inputs, result);
+        tickInterval(inputs, passRunning, result);
         break;
     case Mode::None:
         break;
     }
+    // every tick, whatever the mode, so that a mode chosen later does not catch up on its own past
+    m_previous = instantOf(now);
     return result;
+}
+
+bool Scheduler::occurrenceDue(const TickInputs &inputs, const Now &now)
+{
+    if (inputs.timeOfDay < 0 || inputs.timeOfDay >= 86400)
+        return false;
+    const std::int64_t current = instantOf(now);
+    // Without an earlier tick only a tick in the very second of the time finds it due.
+    const std::int64_t previous = m_previous.value_or(current - 1);
+    // the latest occurrence at or before now
+    std::int64_t day = now.secondOfDay >= inputs.timeOfDay ? now.day : now.day - 1;
+    if (inputs.mode == Mode::Weekly) {
+        const auto chosen = std::find(kDayNames.begin(), kDayNames.end(), inputs.dayText);
+        if (chosen == kDayNames.end())
+            return false;
+        const int target = static_cast<int>(chosen - kDayNames.begin());
+        day -= (Now {day, 0}.weekday() - target + 7) % 7;
+    }
+    const std::int64_t occurrence = day * 86400 + inputs.timeOfDay;
+    // Missed occurrences collapse into the latest one. Comparing with the last one run, not only with the
+    // previous tick, keeps a clock set back from running an occurrence a second time.
+    if (occurrence <= previous || (m_lastRun && occurrence <= *m_lastRun))
+        return false;
+    m_lastRun = occurrence;
+    return true;
 }
 
 void Scheduler::tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResult &result)
@@ -175,13 +230,10 @@ void Scheduler::tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResu
         result.barValue = 0;
     }
     result.status = std::move(status);
-    const bool timeMatches = now.secondOfDay == inputs.timeOfDay;
-    const bool dayMatches =
-        inputs.mode == Mode::Daily || (now.weekday >= 0 && now.weekday < 7 && inputs.dayText == kDayNames[now.weekday]);
-    result.due = timeMatches && dayMatches;
+    result.due = occurrenceDue(inputs, now);
 }
 
-void Scheduler::tickInterval(const TickInputs &inputs, TickResult &result)
+void Scheduler::tickInterval(const TickInputs &inputs, bool passRunning, TickResult &result)
 {
     static constexpr std::array<const char *, 3> repaired = {"0", "0", "5"};
     std::array<double, 3> values {};
@@ -205,7 +257,7 @@ void Scheduler::tickInterval(const TickInputs &inputs, TickResult &result)
     result.status = std::string(kStatusPrefix) +
         FormatSeconds(static_cast<std::int64_t>(TotalSeconds) - static_cast<std::int64_t>(ElapsedSeconds));
     // Due once the count reaches the interval; an interval below one second is due at every tick.
-    if (ElapsedSeconds >= TotalSeconds) {
+    if (!passRunning && ElapsedSeconds >= TotalSeconds) {
         result.due = true;
         ElapsedSeconds = 0;
     }

@@ -43,10 +43,18 @@ struct TickInputs {
     std::string dayText; // the day list's text
 };
 
+// A local date and time as days since 30 December 1899 00:00:00, the fraction being the time of day.
+using Date = double;
+
+// The local calendar day and time of day of one tick.
 struct Now {
+    std::int64_t day = 0; // whole days since 30 December 1899, a Saturday
     int secondOfDay = 0;
-    int weekday = 0; // 0 = Sunday
+    int weekday() const; // 0 = Sunday
 };
+
+// The day and second of a local Date, rounded to the nearest second as dates are shown.
+Now NowOf(Date localDate);
 
 // What the window must do after one tick.
 struct TickResult {
@@ -61,13 +69,23 @@ struct TickResult {
 };
 
 // The countdown of automatic monitoring: one tick a second while it is on.
+//
+// A daily or weekly pass is due at the first tick at or after its time when the previous tick (or the moment
+// monitoring was switched on or the countdown based) was before it. Ticks may come late, stop during a suspend
+// or find the clock set back: a missed occurrence runs once at the next tick, however many were missed, and an
+// occurrence that has run never runs again.
 class Scheduler
 {
 public:
-    TickResult Tick(const TickInputs &inputs, const Now &now);
+    // While a pass runs the interval count holds, so the next interval counts from the end of the pass, and
+    // the interval mode is never due; the daily and weekly modes still report an occurrence that comes due.
+    TickResult Tick(const TickInputs &inputs, const Now &now, bool passRunning = false);
 
     // Daily and weekly: the countdown's full length becomes the seconds from now to the chosen time of day.
-    void BaseCountdown(int timeOfDay, const Now &now) { TotalSeconds = SecondsUntil(now.secondOfDay, timeOfDay); }
+    void BaseCountdown(int timeOfDay, const Now &now);
+
+    // Automatic monitoring was switched on: occurrences before now are not caught up.
+    void SwitchedOn(const Now &now) { m_previous = instantOf(now); }
 
     // Choosing the interval mode starts its count over.
     void RestartInterval() { ElapsedSeconds = 0; }
@@ -76,8 +94,14 @@ public:
     std::int32_t TotalSeconds = 0;
 
 private:
+    // Seconds on the local clock since day 0; occurrences and ticks are compared in it.
+    static std::int64_t instantOf(const Now &now) { return now.day * 86400 + now.secondOfDay; }
+    bool occurrenceDue(const TickInputs &inputs, const Now &now);
     void tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResult &result);
-    void tickInterval(const TickInputs &inputs, TickResult &result);
+    void tickInterval(const TickInputs &inputs, bool passRunning, TickResult &result);
+
+    std::optional<std::int64_t> m_previous; // the previous tick, or when monitoring was switched on or based
+    std::optional<std::int64_t> m_lastRun; // the latest occurrence found due
 };
 
 } // namespace tarnwick::schedule

@@ -14,6 +14,14 @@ constexpr int Hms(int h, int m, int s)
     return h * 3600 + m * 60 + s;
 }
 
+// 6 December 2026, a Sunday; kSunday + n falls on the weekday n.
+constexpr std::int64_t kSunday = 46362;
+
+constexpr Now At(int weekday, int secondOfDay)
+{
+    return {kSunday + weekday, secondOfDay};
+}
+
 std::string Status(const std::string &countdown)
 {
     return std::string(kStatusPrefix) + countdown;
@@ -188,18 +196,18 @@ TEST(DailyTick, IsDueOnceAtItsSecond)
 {
     Scheduler scheduler;
     const int nine = Hms(9, 0, 0);
-    scheduler.BaseCountdown(nine, {Hms(8, 59, 50), 1});
+    scheduler.BaseCountdown(nine, At(1, Hms(8, 59, 50)));
     EXPECT_EQ(scheduler.TotalSeconds, 10);
 
-    TickResult before = scheduler.Tick(TimeOfDay(Mode::Daily, nine), {Hms(8, 59, 58), 1});
+    TickResult before = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, Hms(8, 59, 58)));
     EXPECT_EQ(before.status, Status("00:00:02"));
     EXPECT_EQ(before.barValue, 8);
     EXPECT_FALSE(before.due);
-    TickResult at = scheduler.Tick(TimeOfDay(Mode::Daily, nine), {nine, 1});
+    TickResult at = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, nine));
     EXPECT_EQ(at.status, Status("00:00:00"));
     EXPECT_EQ(at.barValue, 10);
     EXPECT_TRUE(at.due);
-    TickResult after = scheduler.Tick(TimeOfDay(Mode::Daily, nine), {nine + 1, 1});
+    TickResult after = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, nine + 1));
     EXPECT_FALSE(after.due);
     EXPECT_EQ(after.status, std::string(kStatusPrefix)) << "the bare prefix once the time has passed";
     EXPECT_EQ(after.barValue, 0);
@@ -208,11 +216,11 @@ TEST(DailyTick, IsDueOnceAtItsSecond)
 TEST(DailyTick, CountsFromMidnightToTheNextTime)
 {
     Scheduler scheduler;
-    scheduler.BaseCountdown(Hms(9, 0, 0), {Hms(18, 0, 0), 1});
+    scheduler.BaseCountdown(Hms(9, 0, 0), At(1, Hms(18, 0, 0)));
     EXPECT_EQ(scheduler.TotalSeconds, -Hms(9, 0, 0)) << "based after the time: negative";
-    EXPECT_EQ(scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), {Hms(23, 59, 59), 1}).status,
+    EXPECT_EQ(scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(1, Hms(23, 59, 59))).status,
               std::string(kStatusPrefix));
-    const TickResult midnight = scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), {0, 2});
+    const TickResult midnight = scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(2, 0));
     EXPECT_EQ(midnight.status, Status("09:00:00"));
     EXPECT_EQ(midnight.barMaximum, -Hms(9, 0, 0));
 }
@@ -223,19 +231,145 @@ TEST(WeeklyTick, IsDueOnlyOnItsWeekday)
     const TickInputs weekly = TimeOfDay(Mode::Weekly, nine, "Wednesday");
     for (int weekday = 0; weekday < 7; ++weekday) {
         Scheduler scheduler;
-        scheduler.BaseCountdown(nine, {Hms(8, 0, 0), weekday});
-        const TickResult before = scheduler.Tick(weekly, {Hms(8, 30, 0), weekday});
+        scheduler.BaseCountdown(nine, At(weekday, Hms(8, 0, 0)));
+        const TickResult before = scheduler.Tick(weekly, At(weekday, Hms(8, 30, 0)));
         EXPECT_EQ(before.status, Status("00:30:00 [Wednesday]")) << "the countdown runs to today's time every day";
-        EXPECT_EQ(scheduler.Tick(weekly, {nine, weekday}).due, weekday == 3) << weekday;
+        EXPECT_EQ(scheduler.Tick(weekly, At(weekday, nine)).due, weekday == 3) << weekday;
     }
     Scheduler scheduler;
-    EXPECT_FALSE(scheduler.Tick(TimeOfDay(Mode::Weekly, nine, "wednesday"), {nine, 3}).due) << "exact text";
+    EXPECT_FALSE(scheduler.Tick(TimeOfDay(Mode::Weekly, nine, "wednesday"), At(3, nine)).due) << "exact text";
+}
+
+TEST(NowOf, TakesTheDayAndTheSecondOfALocalDate)
+{
+    struct Case {
+        Date date;
+        std::int64_t day;
+        int secondOfDay;
+        int weekday;
+    };
+    const Case cases[] = {
+        {0.0, 0, 0, 6}, // 30 December 1899, a Saturday
+        {1.5, 1, Hms(12, 0, 0), 0},
+        {46363.75, 46363, Hms(18, 0, 0), 1}, // 7 December 2026, a Monday
+        {46363 + 0.999999999, 46364, 0, 2}, // rounds into the next day
+        {-1.25, -1, Hms(6, 0, 0), 5}, // before day 0 the fraction still counts from midnight
+        {-8.0, -8, 0, 5},
+        {-7.0, -7, 0, 6},
+    };
+    for (const Case &c : cases) {
+        const Now now = NowOf(c.date);
+        EXPECT_EQ(now.day, c.day) << c.date;
+        EXPECT_EQ(now.secondOfDay, c.secondOfDay) << c.date;
+        EXPECT_EQ(now.weekday(), c.weekday) << c.date;
+    }
+}
+
+// When the previous tick (or the switch-on) was at one moment and the next tick comes at another, is the daily
+// or weekly pass due? Daily at 09:00 on Monday unless a case says otherwise.
+TEST(TimeOfDayTick, ADueTimeBetweenTwoTicksIsNeverSkipped)
+{
+    const int nine = Hms(9, 0, 0);
+    struct Case {
+        const char *name;
+        Mode mode;
+        int time;
+        Now previous;
+        Now now;
+        bool due;
+        const char *day = "Wednesday";
+    };
+    const Case cases[] = {
+        {"tick in the very second", Mode::Daily, nine, At(1, nine - 1), At(1, nine), true},
+        {"late tick", Mode::Daily, nine, At(1, nine - 1), At(1, nine + 7), true},
+        {"not yet", Mode::Daily, nine, At(1, Hms(8, 0, 0)), At(1, nine - 1), false},
+        {"previous tick in the second itself", Mode::Daily, nine, At(1, nine), At(1, nine + 1), false},
+        {"suspend of hours", Mode::Daily, nine, At(1, Hms(2, 0, 0)), At(1, Hms(14, 0, 0)), true},
+        {"suspend over midnight", Mode::Daily, Hms(23, 30, 0), At(1, Hms(22, 0, 0)), At(2, Hms(1, 0, 0)), true},
+        {"a time of midnight", Mode::Daily, 0, At(1, Hms(23, 59, 59)), At(2, 0), true},
+        {"several days missed", Mode::Daily, nine, At(1, Hms(8, 0, 0)), At(4, Hms(10, 0, 0)), true},
+        {"over midnight, not reaching the time", Mode::Daily, nine, At(1, Hms(10, 0, 0)), At(2, Hms(8, 0, 0)), false},
+        {"weekly on another day", Mode::Weekly, nine, At(2, Hms(8, 0, 0)), At(2, Hms(10, 0, 0)), false},
+        {"weekly on its day", Mode::Weekly, nine, At(3, nine - 1), At(3, nine), true},
+        {"weekly, suspended over its day", Mode::Weekly, nine, At(2, Hms(8, 0, 0)), At(4, Hms(8, 0, 0)), true},
+        {"weekly, suspended over other days only", Mode::Weekly, nine, At(4, Hms(10, 0, 0)), At(9, Hms(10, 0, 0)),
+         false},
+        {"weekly, suspended over a week", Mode::Weekly, nine, At(4, Hms(10, 0, 0)), At(12, Hms(10, 0, 0)), true},
+        {"weekly, a day the list does not name", Mode::Weekly, nine, At(3, Hms(8, 0, 0)), At(3, Hms(10, 0, 0)), false,
+         "wednesday"},
+    };
+    for (const Case &c : cases) {
+        Scheduler scheduler;
+        scheduler.SwitchedOn(c.previous);
+        EXPECT_EQ(scheduler.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name;
+
+        // a tick and basing the countdown count as the previous moment just as switching on does
+        Scheduler ticked;
+        ticked.Tick(Interval("0", "1", "0"), c.previous);
+        EXPECT_EQ(ticked.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after a tick";
+        Scheduler based;
+        based.BaseCountdown(c.time, c.previous);
+        EXPECT_EQ(based.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after basing";
+    }
+}
+
+TEST(TimeOfDayTick, MissedOccurrencesRunOnce)
+{
+    const int nine = Hms(9, 0, 0);
+    const TickInputs daily = TimeOfDay(Mode::Daily, nine);
+    Scheduler scheduler;
+    scheduler.SwitchedOn(At(1, Hms(8, 0, 0)));
+    EXPECT_TRUE(scheduler.Tick(daily, At(4, Hms(10, 0, 0))).due) << "three missed days";
+    EXPECT_FALSE(scheduler.Tick(daily, At(4, Hms(10, 0, 1))).due);
+    EXPECT_FALSE(scheduler.Tick(daily, At(5, nine - 1)).due);
+    EXPECT_TRUE(scheduler.Tick(daily, At(5, nine)).due) << "the next day as usual";
+
+    // a fast timer may tick twice within the second of the time
+    EXPECT_FALSE(scheduler.Tick(daily, At(5, nine)).due);
+}
+
+TEST(TimeOfDayTick, AClockSetBackNeverRunsAnOccurrenceTwice)
+{
+    // the end of summer time: the clock goes from 03:00 back to 02:00, past a daily time of 02:30
+    const int time = Hms(2, 30, 0);
+    const TickInputs daily = TimeOfDay(Mode::Daily, time);
+    Scheduler scheduler;
+    scheduler.SwitchedOn(At(1, Hms(2, 0, 0)));
+    EXPECT_TRUE(scheduler.Tick(daily, At(1, time)).due);
+    EXPECT_FALSE(scheduler.Tick(daily, At(1, Hms(2, 59, 59))).due);
+    for (int second : {Hms(2, 0, 0), time - 1, time, time + 1})
+        EXPECT_FALSE(scheduler.Tick(daily, At(1, second)).due) << second;
+    // nor does switching off and on again in the repeated hour
+    scheduler.SwitchedOn(At(1, Hms(2, 10, 0)));
+    EXPECT_FALSE(scheduler.Tick(daily, At(1, Hms(2, 40, 0))).due);
+
+    EXPECT_FALSE(scheduler.Tick(daily, At(2, time - 1)).due);
+    EXPECT_TRUE(scheduler.Tick(daily, At(2, time)).due) << "the next day's occurrence is a new one";
+}
+
+TEST(IntervalTick, TheCountHoldsWhileAPassRuns)
+{
+    Scheduler scheduler;
+    const TickInputs inputs = Interval("0", "0", "5");
+    for (int tick = 1; tick < 5; ++tick)
+        scheduler.Tick(inputs, {});
+    ASSERT_TRUE(scheduler.Tick(inputs, {}).due);
+    for (int tick = 0; tick < 3; ++tick) {
+        const TickResult during = scheduler.Tick(inputs, {}, true);
+        EXPECT_EQ(during.status, Status("00:00:05")) << "the next interval counts from the end of the pass";
+        EXPECT_EQ(during.barValue, 0);
+        EXPECT_FALSE(during.due);
+    }
+    EXPECT_FALSE(scheduler.Tick(Interval("0", "0", "0"), {}, true).due) << "even an interval of zero waits";
+    for (const char *countdown : {"00:00:04", "00:00:03", "00:00:02", "00:00:01"})
+        EXPECT_EQ(scheduler.Tick(inputs, {}).status, Status(countdown));
+    EXPECT_TRUE(scheduler.Tick(inputs, {}).due);
 }
 
 TEST(Tick, DoesNothingWithoutAMode)
 {
     Scheduler scheduler;
-    const TickResult result = scheduler.Tick(TimeOfDay(Mode::None, 0), {0, 0});
+    const TickResult result = scheduler.Tick(TimeOfDay(Mode::None, 0), At(0, 0));
     EXPECT_FALSE(result.status.has_value());
     EXPECT_FALSE(result.due);
 }

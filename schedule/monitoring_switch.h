@@ -1,0 +1,89 @@
+#pragma once
+
+#include "schedule/schedule.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::schedule {
+
+inline constexpr std::string_view kTurnOnCaption = "Turn On Automatic Monitoring";
+inline constexpr std::string_view kTurnOffCaption = "Turn Off Automatic Monitoring";
+inline constexpr std::string_view kOffStatus = "Off.";
+
+enum class PassKind { Scheduled, Manual }; // Scheduled passes are silent; a manual one shows its messages
+
+// What the window must do after one event; an absent member leaves that thing as it is.
+struct Actions {
+    std::optional<std::string> caption; // PushButton5's caption
+    std::optional<std::string> saveState; // write the setting "StartStopState": "On" or "Off"
+    std::optional<bool> timer; // Timer1: true starts it (a fresh 1000 ms period), false stops it
+    std::optional<std::string> status; // the status line (Frame4's caption)
+    std::optional<std::int32_t> barMaximum; // ProgressBar2; may be zero or negative (the window clamps)
+    std::optional<std::int32_t> barValue; // may lie outside 0..maximum (the window clamps)
+    std::array<std::optional<std::string>, 3> repairs; // interval boxes set back to "0", "0", "5"
+    std::optional<std::string> error; // a failure of the tick for the error report (interval overflow)
+    std::optional<PassKind> startPass; // start one pass now
+
+    bool operator==(const Actions &) const = default;
+};
+
+// Automatic monitoring (PushButton5), the manual run (PushButton6) and the one-second tick (Timer1) as one
+// state machine: the state lives here, not in the button's caption or the timer, and every event returns what
+// the window must show or start. One pass at a time: a manual run is refused while any pass runs, switching on
+// is refused during a manual pass, and a scheduled pass that comes due while one runs waits for its end.
+class MonitoringSwitch
+{
+public:
+    enum class State { Off, On };
+
+    // Start-up with the stored "StartStopState": "On" switches on (caption, timer; the daily and weekly countdown
+    // is based now; the status line keeps "Off." until the first tick), "Off" switches off (caption, timer stopped,
+    // status "Off.", bar 0), any other text changes nothing. Nothing is saved.
+    Actions Restore(std::string_view stored, const TickInputs &inputs, const Now &now);
+    // PushButton5. Off -> On: caption, save "On", base the daily/weekly countdown, start the timer. Refused while a
+    // manual pass runs. On -> Off: stop the timer, status "Off.", bar 0, caption, save "Off"; a running scheduled
+    // pass finishes and nothing restarts.
+    Actions Click(const TickInputs &inputs, const Now &now);
+    // PushButton6: a manual pass; refused (no actions) while on or while any pass runs.
+    Actions ManualRun();
+    // Timer1, once a second while on. While an error report of an earlier tick is open, ticks wait (no actions).
+    // While a pass runs, ticks keep the status line, countdown and bar current; only the start of a new pass
+    // waits: a daily or weekly pass that comes due meanwhile starts when the running pass ends (once, however
+    // many ticks found it due). In the interval mode the count does not advance while a pass runs, so the next
+    // interval counts from the end of the pass.
+    Actions Tick(const TickInputs &inputs, const Now &now);
+    // The running pass ended, or it could not be started (the window reports that failure): monitoring goes on.
+    // Returns a waiting scheduled pass to start, if one came due and monitoring is still on.
+    Actions PassFinished();
+    // The schedule controls: choosing the interval mode restarts its count; daily and weekly base the countdown.
+    void OptionChosen(Mode mode, int timeOfDay, const Now &now);
+    // The time picker changed: in the daily mode the countdown is based again (not in the weekly mode, whose
+    // length stays until the mode is chosen again or monitoring is switched on).
+    void TimeChanged(Mode mode, int timeOfDay, const Now &now);
+    // An error report of a tick is open / closed (the window calls these around it).
+    void ReportOpened() { m_reportOpen = true; }
+    void ReportClosed() { m_reportOpen = false; }
+
+    State state() const { return m_state; }
+    std::optional<PassKind> runningPass() const { return m_running; }
+    bool reportOpen() const { return m_reportOpen; }
+    const Scheduler &scheduler() const { return m_scheduler; }
+    // A scheduled pass came due while another ran and starts when that one ends.
+    bool passWaiting() const { return m_waiting; }
+
+private:
+    void switchOn(const TickInputs &inputs, const Now &now, Actions &actions);
+    void switchOff(Actions &actions);
+
+    Scheduler m_scheduler;
+    State m_state = State::Off;
+    std::optional<PassKind> m_running;
+    bool m_waiting = false;
+    bool m_reportOpen = false;
+};
+
+} // namespace tarnwick::schedule
