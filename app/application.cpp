@@ -1,69 +1,51 @@
 #include "application.h"
 
-#include "clock.h"
-#include "date_text.h"
-#include "error_report.h"
-#include "folder_list_controller.h"
-#include "history_controller.h"
-#include "main_window.h"
-#include "monitor_controller.h"
-#include "prompts.h"
-#include "schedule_controller.h"
-#include "settings.h"
-#include "startup_options.h"
+#include "procedure.h"
 
+#include "core/history_log.h"
 #include "core/paths.h"
-#include "folders/folder_picker.h"
-#include "history/history_log_file.h"
-#include "history/history_model.h"
-#include "history/launcher.h"
 
-#include <QApplication>
-#include <QHeaderView>
-#include <QPixmap>
-#include <QPushButton>
-#include <QTableView>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QUrl>
+namespace tarnwick::app {
 
-using namespace Qt::StringLiterals;
+namespace {
 
-namespace tarnwick {
-
-QString ApplicationTitle(const QString &productTitle)
+std::string inFolder(const std::string &folder, std::string_view relative)
 {
-    QString title = productTitle;
-    do {
-        const qsizetype blank = title.lastIndexOf(u' ');
-        if (blank < 0)
-            break;
-        title.truncate(blank);
-    } while (title.size() > 40);
-    return title;
+    std::string path = WithTrailingSeparator(folder);
+    for (const char c : relative)
+        path.push_back(c == '/' ? kSeparator : c);
+    return path;
 }
 
-Application::Application(MainWindow &window, Services services, QObject *parent)
-    : QObject(parent)
-    , m_window(window)
-    , m_services(std::move(services))
-    , m_dateFormat(SystemDateTextFormat())
-    , m_historyModel(std::make_unique<HistoryModel>())
+} // namespace
+
+std::string ApplicationTitle(std::string_view productTitle)
 {
-    m_folderList = std::make_unique<FolderListController>(m_window.ListView1, m_services.settings, m_services.prompts,
-                                                          m_services.picker, &m_window);
-    m_monitor = std::make_unique<MonitorController>(m_services.prompts, m_services.clock, QString(), m_dateFormat);
-    m_history = std::make_unique<HistoryController>(*m_historyModel, m_services.prompts, m_services.launcher);
-    m_monitor->setRowSink([this](const QString &timeText, const std::vector<Change> &changes) {
-        m_historyModel->appendChanges(timeText, changes);
-    });
-    m_schedule = std::make_unique<ScheduleController>(m_window, m_services.settings, m_services.prompts,
-                                                      m_services.clock, *m_monitor, *m_folderList);
-    m_startupOptions = std::make_unique<StartupOptions>(m_window, m_services.settings, m_services.prompts,
-                                                        m_services.autostart, [this] { return m_formLoading; });
-    m_tray = std::make_unique<cSysTray>(nullptr, m_services.trayAvailable);
-    m_window.ListView2->setModel(m_historyModel.get());
-    wireControls();
+    std::string_view title = productTitle;
+    do {
+        const std::size_t blank = title.rfind(' ');
+        if (blank == std::string_view::npos)
+            break;
+        title = title.substr(0, blank);
+    } while (title.size() > 40);
+    return std::string(title);
+}
+
+Application::Application(Services services)
+    : m_services(std::move(services))
+    , m_settings(m_services.settingsStore, m_services.clock, m_services.locale.dateFormat,
+                 m_services.locale.decimalSeparator)
+    , m_tray(m_services.trayIcon)
+    , m_folders(m_services.view, m_services.prompts, m_settings, m_services.worker, m_services.desktopFolder)
+    , m_monitor(m_services.view, m_services.prompts, m_services.worker, m_services.clock, m_services.locale.dateFormat)
+    , m_history(m_services.view, m_services.prompts, m_services.launcher, m_services.clipboard)
+    , m_schedule(m_services.view, m_services.prompts, m_settings, m_services.timer, m_services.clock, m_monitor,
+                 m_folders)
+    , m_startupOptions(m_services.view, m_services.prompts, m_settings, m_services.autostart, m_tray,
+                       [this] { return m_formLoading; })
+{
+    // Any button released over the tray icon brings the window back.
+    m_tray.MouseUp = [this](int, int) { m_startupOptions.restoreFromTray(); };
 }
 
 Application::~Application()
@@ -71,135 +53,80 @@ Application::~Application()
     Form_QueryUnload();
 }
 
-void Application::wireControls()
-{
-    MainWindow &w = m_window;
-    FolderListController *folders = m_folderList.get();
-    HistoryController *history = m_history.get();
-    connect(w.PushButton3, &QPushButton::clicked, folders, [folders] { folders->PushButton3_Click(); });
-    connect(w.PushButton4, &QPushButton::clicked, folders, [folders] { folders->PushButton4_Click(); });
-    connect(w.PushButton7, &QPushButton::clicked, folders, [folders] { folders->PushButton7_Click(); });
-    connect(w.PushButton8, &QPushButton::clicked, folders, [folders] { folders->PushButton8_Click(); });
-    connect(w.PushButton1, &QPushButton::clicked, this, [history] { history->PushButton1_Click(); });
-    connect(w.PushButton2, &QPushButton::clicked, this, [history] { history->PushButton2_Click(); });
-    connect(w.PushButton12, &QPushButton::clicked, this, [history] { history->PushButton12_Click(); });
-    connect(w.PushButton11, &QPushButton::clicked, this, [history] { history->PushButton11_Click(); });
-    connect(&w, &MainWindow::closing, this, &Application::Form_QueryUnload);
-    connect(&w, &MainWindow::minimized, this, &Application::Form_Resize);
-    // Shown again by any means (the tray icon, the window manager): the next minimise hides it again.
-    connect(&w, &MainWindow::shown, this, [this] { m_hiddenInTray = false; });
-    connect(m_tray.get(), &cSysTray::activationRequested, this, &Application::restoreFromTray);
-}
-
 void Application::Form_Load()
 {
-    Procedure procedure(m_services.prompts, u"Tarnwick2021/08/31.Form1.Form_Load "_s);
-    const QString folder = m_services.applicationFolder;
+    View &view = m_services.view;
+    Procedure procedure(m_services.prompts, Form1Location("Form_Load"));
+    const std::string &folder = m_services.applicationFolder;
 
-    procedure.step([&] {
-        if (FileAppears((folder + u"/x/o.cjs"_s).toStdString()))
-            m_window.applySkinColours();
+    procedure.step(100, [&] {
+        if (FileAppears(inFolder(folder, "x/o.cjs")))
+            view.applySkinColours();
     });
-    procedure.step([&] {
+    procedure.step(102, [&] {
         m_formLoading = true;
-        m_window.setWindowTitle(QLatin1String(kProductTitle));
-        m_window.setWindowIcon(ApplicationIcon());
+        view.setText(Control::Form1, kProductTitle);
     });
-    procedure.step([&] { m_applicationTitle = ApplicationTitle(QLatin1String(kProductTitle)); });
-    procedure.step([&] { VisitMakerSite(); });
-    procedure.step([&] { loadPointer(); });
-    procedure.step([&] {
-        m_window.ListView1->setHeaderLabels({u"Folder(s)"_s});
-        m_window.ListView1->setColumnWidth(0, Twips(7000));
+    procedure.step(104, [&] {
+        m_applicationTitle = ApplicationTitle(kProductTitle);
+        m_services.prompts.setApplicationTitle(m_applicationTitle);
     });
-    procedure.step([&] {
-        QHeaderView *header = m_window.ListView2->horizontalHeader();
-        header->resizeSection(0, Twips(2200));
-        header->resizeSection(1, Twips(2200));
-        header->resizeSection(2, Twips(3100));
+    procedure.step(106, [&] { VisitMakerSite(); });
+    procedure.step(108, [&] {
+        const std::string cursor = inFolder(folder, "HAND-M.CUR");
+        view.setButtonPointer(FileAppears(cursor) ? cursor : std::string());
     });
-    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Weekly); });
-    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Daily); });
-    procedure.step([&] { m_schedule->restoreOption(schedule::Mode::Interval); });
-    procedure.step([&] { m_schedule->restoreWeeklyTime(); });
-    procedure.step([&] { m_schedule->restoreWeekday(); });
-    procedure.step([&] { m_schedule->restoreIntervalBox(0); });
-    procedure.step([&] { m_schedule->restoreIntervalBox(1); });
-    procedure.step([&] { m_schedule->restoreIntervalBox(2); });
-    procedure.step([&] {
-        m_historyLogPath = HistoryLogPath(QLatin1String(kProductTitle), m_services.temporaryFolder);
-        m_monitor->setHistoryLogPath(m_historyLogPath);
-        m_history->setHistoryLogPath(m_historyLogPath);
+    procedure.step(110, [&] { view.setColumns(Control::ListView1, {{"Folder(s)", 7000}}); });
+    procedure.step(112, [&] {
+        view.setColumns(Control::ListView2, {{"Time", 2200}, {"Action", 2200}, {"File", 3100}});
     });
-    procedure.step([&] { m_folderList->restore(m_services.settings.value(SettingKey::Folders)); });
-    procedure.step([&] { m_schedule->restoreMonitoringState(); });
-    procedure.step([&] {
-        m_tray->setTrayTip(QLatin1String(kProductTitle));
-        m_tray->setInTray(true);
+    procedure.step(114, [&] { m_schedule.restoreOption(schedule::Mode::Weekly); });
+    procedure.step(116, [&] { m_schedule.restoreOption(schedule::Mode::Daily); });
+    procedure.step(118, [&] { m_schedule.restoreOption(schedule::Mode::Interval); });
+    procedure.step(120, [&] { m_schedule.restoreWeeklyTime(); });
+    procedure.step(122, [&] { m_schedule.restoreWeekday(); });
+    procedure.step(124, [&] { m_schedule.restoreIntervalBox(0); });
+    procedure.step(126, [&] { m_schedule.restoreIntervalBox(1); });
+    procedure.step(128, [&] { m_schedule.restoreIntervalBox(2); });
+    procedure.step(130, [&] {
+        const std::string path = HistoryLogPath(kProductTitle, m_services.temporaryFolder);
+        m_monitor.setHistoryLogPath(path);
+        m_history.setHistoryLogPath(path);
     });
-    procedure.step([&] { m_startupOptions->restoreChecks(); });
-    procedure.step([&] { m_startMinimized = m_startupOptions->applyVisibility(); });
-    procedure.step([&] { m_formLoading = false; });
+    procedure.step(132, [&] { m_folders.restore(m_settings.text(SettingKey::Folders)); });
+    procedure.step(134, [&] { m_schedule.restoreMonitoringState(); });
+    procedure.step(136, [&] {
+        m_tray.setTrayTip(kProductTitle);
+        m_tray.setInTray(true);
+    });
+    procedure.step(138, [&] { m_startupOptions.restoreChecks(); });
+    procedure.step(140, [&] { m_startHidden = m_startupOptions.applyVisibility(); });
+    m_formLoading = false;
 }
 
 void Application::VisitMakerSite()
 {
-    if (m_services.drawPercent && m_services.drawPercent() == 7)
-        m_services.launcher.openUrl(QUrl(QLatin1String(kMakerSite)));
-}
-
-void Application::loadPointer()
-{
-    const QString cursorFile = m_services.applicationFolder + u"/HAND-M.CUR"_s;
-    QCursor cursor(Qt::PointingHandCursor);
-    if (FileAppears(cursorFile.toStdString())) {
-        const QPixmap picture(cursorFile);
-        if (!picture.isNull())
-            cursor = QCursor(picture);
-    }
-    m_window.setButtonCursor(cursor);
+    if (m_services.random.percent() == 7)
+        m_services.launcher.openUrl(std::string(kMakerSite));
 }
 
 void Application::showWindow()
 {
-    if (m_startMinimized) {
-        m_window.showMinimized();
+    if (!m_startHidden) {
+        m_services.view.showNormal();
         return;
     }
-    m_window.centre();
-    m_window.show();
+    // Hidden exactly as a minimise hides it; without a tray, an ordinary minimised window.
+    if (m_tray.trayAvailable())
+        m_startupOptions.Form_Resize();
+    else
+        m_services.view.showMinimized();
 }
 
-void Application::Form_Resize()
+void Application::Timer1_Timer()
 {
-    if (!(m_window.windowState() & Qt::WindowMinimized) || m_hiddenInTray)
-        return;
-    // Without a notification area the window stays an ordinary minimised window, so it is never lost.
-    if (!m_tray->trayAvailable())
-        return;
-    m_hiddenInTray = true;
-    // after the state change has been handled
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!m_hiddenInTray || !(m_window.windowState() & Qt::WindowMinimized))
-                return; // shown again meanwhile
-            // The state goes back to normal when the window comes back: clearing it now would map the
-            // window again on X11.
-            m_window.hide();
-            m_tray->ShowBalloon(u"has been minimized to the system tray.\n"
-                                u"Click on the blue 'Q' icon (Q for Quelvane) to bring the software back."_s,
-                                QLatin1String(kProductTitle), 5, true);
-        },
-        Qt::QueuedConnection);
-}
-
-void Application::restoreFromTray()
-{
-    m_window.showNormal();
-    m_window.raise();
-    m_window.activateWindow();
-    m_hiddenInTray = false;
+    if (!m_closed)
+        m_schedule.Timer1_Timer();
 }
 
 void Application::Form_QueryUnload()
@@ -207,12 +134,14 @@ void Application::Form_QueryUnload()
     if (m_closed)
         return;
     m_closed = true;
-    Procedure procedure(m_services.prompts, u"Tarnwick2021/08/31.Form1.Form_QueryUnload "_s);
-    procedure.step([&] { m_window.Timer1->stop(); });
-    procedure.step([&] { m_tray->setInTray(false); });
-    procedure.step([&] { m_monitor->cancelAndWait(); });
-    procedure.step([&] { m_folderList->cancelAndWait(); });
-    Q_EMIT closed();
+    Procedure procedure(m_services.prompts, Form1Location("Form_QueryUnload"));
+    procedure.step(100, [&] { m_services.timer.stop(); });
+    procedure.step(102, [&] { m_tray.setInTray(false); });
+    procedure.step(104, [&] {
+        m_monitor.cancel();
+        m_folders.cancel();
+        m_services.worker.wait();
+    });
 }
 
-} // namespace tarnwick
+} // namespace tarnwick::app

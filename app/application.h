@@ -1,114 +1,140 @@
 #pragma once
 
-#include "core/date.h"
-#include "tray/sys_tray.h"
+#include "folder_list.h"
+#include "history_commands.h"
+#include "monitor.h"
+#include "schedule_controls.h"
+#include "settings.h"
+#include "startup_options.h"
+#include "sys_tray.h"
+#include "toolkit.h"
 
-#include <QObject>
-#include <QString>
-
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
-class Autostart;
-class Clock;
-class FolderListController;
-class FolderPicker;
-class HistoryController;
-class HistoryModel;
-class Launcher;
-class MainWindow;
-class MonitorController;
-class Prompts;
-class ScheduleController;
-class Settings;
-class StartupOptions;
-
-// What the program takes from its surroundings; tests give fakes.
-struct Services {
-    Settings &settings;
-    Prompts &prompts;
-    const Clock &clock;
-    Launcher &launcher;
-    FolderPicker &picker;
-    Autostart &autostart;
-    // Whether the desktop has a notification area; empty asks Qt.
-    cSysTray::Availability trayAvailable;
-    // A whole number from 1 to 100, drawn afresh at each call.
-    std::function<int()> drawPercent;
-    // The folder that holds the program (for the optional skin and cursor files).
-    QString applicationFolder;
-    // The folder of the history log.
-    QString temporaryFolder;
-};
-
-// The product title and what start-up derives from it.
-inline constexpr const char *kProductTitle = "Tarnwick";
+inline constexpr std::string_view kProductTitle = "Tarnwick";
 
 // The application title: the product title cut before its last blank until it is 40 characters or shorter.
-QString ApplicationTitle(const QString &productTitle);
+std::string ApplicationTitle(std::string_view productTitle);
 
-// Form1's life: the start-up sequence, the wiring of the controls to their controllers, and closing.
-class Application : public QObject
+// The user's conventions that the window's texts follow.
+struct Locale {
+    DateTextFormat dateFormat;
+    std::string decimalSeparator = ".";
+};
+
+// What the program takes from its surroundings: the front-end's implementations of the toolkit interfaces.
+struct Services {
+    View &view;
+    Prompts &prompts;
+    Launcher &launcher;
+    Clipboard &clipboard;
+    const Clock &clock;
+    RandomDraw &random;
+    Autostart &autostart;
+    TrayIcon &trayIcon;
+    Timer &timer;
+    Worker &worker;
+    SettingsStore &settingsStore;
+    Locale locale;
+    // The folder that holds the program (for the optional skin and cursor files).
+    std::string applicationFolder;
+    // The folder of the history log.
+    std::string temporaryFolder;
+    // The user's desktop folder; throws std::runtime_error when it cannot be located.
+    std::function<std::string()> desktopFolder;
+};
+
+// Form1's life: the start-up sequence, the events of its controls, and closing. A front-end builds the window,
+// forwards every event here and implements the interfaces; it decides nothing itself.
+class Application
 {
-    Q_OBJECT
 public:
-    Application(MainWindow &window, Services services, QObject *parent = nullptr);
-    ~Application() override;
+    explicit Application(Services services);
+    ~Application();
+    Application(const Application &) = delete;
+    Application &operator=(const Application &) = delete;
 
     // The start-up sequence; every step runs under the error report and a failing one is skipped.
     void Form_Load();
-    // Closing: stops the timer, cancels a running pass and waits for it, removes the tray icon.
+    // After the start-up: the window shown normally and centred, or hidden in the tray exactly as a minimise
+    // would hide it when both start-up options are on.
+    void showWindow();
+    // Closing: stops the timer, removes the tray icon, stops a running pass or enumeration and waits for it.
+    // Runs once, whatever closes the window.
     void Form_QueryUnload();
+    bool closed() const { return m_closed; }
+
+    // Events of the window's controls.
+    void PushButton1_Click() { m_history.PushButton1_Click(); }
+    void PushButton2_Click() { m_history.PushButton2_Click(); }
+    void PushButton3_Click() { m_folders.PushButton3_Click(); }
+    void PushButton4_Click() { m_folders.PushButton4_Click(); }
+    void PushButton5_Click() { m_schedule.PushButton5_Click(); }
+    void PushButton6_Click() { m_schedule.PushButton6_Click(); }
+    void PushButton7_Click() { m_folders.PushButton7_Click(); }
+    void PushButton8_Click() { m_folders.PushButton8_Click(); }
+    void PushButton11_Click() { m_history.PushButton11_Click(); }
+    void PushButton12_Click() { m_history.PushButton12_Click(); }
+    void ListView1_DblClick(std::optional<std::size_t> selected) { m_folders.ListView1_DblClick(selected); }
+    void ListView1_KeyDown(int keyCode, std::optional<std::size_t> selected)
+    {
+        m_folders.ListView1_KeyDown(keyCode, selected);
+    }
+    void Option3_Click() { m_schedule.Option3_Click(); }
+    void Option4_Click() { m_schedule.Option4_Click(); }
+    void Option5_Click() { m_schedule.Option5_Click(); }
+    void Text_Change(int box, std::string text) { m_schedule.Text_Change(box, std::move(text)); }
+    void Text_GotFocus(int box) { m_schedule.Text_GotFocus(box); }
+    void Text_LostFocus(int box) { m_schedule.Text_LostFocus(box); }
+    void dtpWeekly_Change(int secondOfDay) { m_schedule.dtpWeekly_Change(secondOfDay); }
+    void cboWeekly_Change(std::string text) { m_schedule.cboWeekly_Change(std::move(text)); }
+    void Check4_Click(bool checked) { m_startupOptions.Check4_Click(checked); }
+    void Check8_Click(bool checked) { m_startupOptions.Check8_Click(checked); }
+    void Timer1_Timer();
+    // The window was minimised.
+    void Form_Resize() { m_startupOptions.Form_Resize(); }
+    // The window was shown, by whatever means.
+    void windowShown() { m_startupOptions.windowShown(); }
+    // Another start of the program asked for this window: shown, in front, out of the tray if it was there.
+    void showRequested() { m_startupOptions.restoreFromTray(); }
+    // A message of the platform about the tray icon (cSysTray::Message).
+    void TrayNotify(int message) { m_tray.TrayNotify(message); }
 
     bool formLoading() const { return m_formLoading; }
-    const QString &applicationTitle() const { return m_applicationTitle; }
-    const QString &historyLogPath() const { return m_historyLogPath; }
+    const std::string &applicationTitle() const { return m_applicationTitle; }
+    const std::string &historyLogPath() const { return m_monitor.historyLogPath(); }
 
-    HistoryModel &historyModel() { return *m_historyModel; }
-    FolderListController &folderList() { return *m_folderList; }
-    MonitorController &monitor() { return *m_monitor; }
-    HistoryController &historyCommands() { return *m_history; }
-    ScheduleController &schedule() { return *m_schedule; }
-    StartupOptions &startupOptions() { return *m_startupOptions; }
-    cSysTray &tray() { return *m_tray; }
-
-    // Shows the window as start-up left it: normal and centred, or minimised (and so hidden in the tray)
-    // when both start-up options are on.
-    void showWindow();
-    bool hiddenInTray() const { return m_hiddenInTray; }
-    bool startsMinimized() const { return m_startMinimized; }
-
-    // The window was minimised: hide it in the tray, when there is one, with a balloon the first time.
-    void Form_Resize();
-    // A mouse button was released over the tray icon: the window comes back.
-    void restoreFromTray();
-
-Q_SIGNALS:
-    void closed();
+    Settings &settings() { return m_settings; }
+    FolderList &folderList() { return m_folders; }
+    HistoryCommands &historyCommands() { return m_history; }
+    Monitor &monitor() { return m_monitor; }
+    ScheduleControls &schedule() { return m_schedule; }
+    StartupOptions &startupOptions() { return m_startupOptions; }
+    cSysTray &tray() { return m_tray; }
+    bool startsHidden() const { return m_startHidden; }
 
 private:
-    void wireControls();
     void VisitMakerSite();
-    void loadPointer();
 
-    MainWindow &m_window;
     Services m_services;
-    DateTextFormat m_dateFormat;
-    std::unique_ptr<HistoryModel> m_historyModel;
-    std::unique_ptr<FolderListController> m_folderList;
-    std::unique_ptr<MonitorController> m_monitor;
-    std::unique_ptr<HistoryController> m_history;
-    std::unique_ptr<ScheduleController> m_schedule;
-    std::unique_ptr<StartupOptions> m_startupOptions;
-    std::unique_ptr<cSysTray> m_tray;
+    Settings m_settings;
+    cSysTray m_tray;
+    FolderList m_folders;
+    Monitor m_monitor;
+    HistoryCommands m_history;
+    ScheduleControls m_schedule;
+    StartupOptions m_startupOptions;
     bool m_formLoading = false;
     bool m_closed = false;
-    bool m_hiddenInTray = false;
-    bool m_startMinimized = false;
-    QString m_applicationTitle;
-    QString m_historyLogPath;
+    bool m_startHidden = false;
+    std::string m_applicationTitle;
 };
 
-} // namespace tarnwick
+} // namespace tarnwick::app

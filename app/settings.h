@@ -1,14 +1,18 @@
 #pragma once
 
-#include <QSettings>
-#include <QString>
+#include "core/date.h"
 
-#include <functional>
-#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
-// Every setting the program keeps, with its stored text form and the default its reader passes.
+class Clock;
+class SettingsStore;
+
+// Every setting the program keeps.
 enum class SettingKey {
     Folders,
     Option5,
@@ -26,37 +30,54 @@ enum class SettingKey {
 
 struct SettingDefinition {
     SettingKey key;
-    const char *name;
-    // The default when the key was never written (the weekly time's is the current time of day).
-    std::function<QString()> defaultValue;
+    std::string_view name;
+    // The text read when the key was never written; "Weekly Time" has none: its default is the time of day now.
+    std::string_view defaultText;
 };
 
+std::span<const SettingDefinition> SettingDefinitions();
 const SettingDefinition &Definition(SettingKey key);
 
-// The per-user settings: text values under the application name "Quelvane" and the section "Tarnwick", in an
-// INI file under the user's configuration folder. Every save is written and synced at once; nothing is
-// written at exit and nothing is ever deleted.
+// "True", "False" (any letter case, blanks around ignored) and numbers (0 false, any other true), the number with
+// a full stop or the user's decimal separator; nothing for any other text.
+std::optional<bool> ToTruth(std::string_view text, std::string_view decimalSeparator);
+std::string_view TruthText(bool value);
+std::string_view OnOffText(bool on);
+
+// A time of day alone (seconds since midnight), as the weekly time is stored: the user's time format.
+std::string TimeOfDayText(int secondOfDay, const DateTextFormat &format);
+// Reads a stored time of day back (a date before it is ignored); nothing when the text is not a time.
+std::optional<int> ParseTimeOfDay(std::string_view text, const DateTextFormat &format);
+
+// The typed settings over the store: each key's default and stored text form in one place.
 class Settings
 {
 public:
-    // The user's own settings file.
-    Settings();
-    // A settings file at the given path (tests).
-    explicit Settings(const QString &iniPath);
+    Settings(SettingsStore &store, const Clock &clock, DateTextFormat format, std::string decimalSeparator);
 
-    QString value(SettingKey key) const;
-    bool contains(SettingKey key) const;
+    // The stored text, or the key's default.
+    std::string text(SettingKey key) const;
     // Throws std::runtime_error when the value cannot be written.
-    void save(SettingKey key, const QString &text);
+    void save(SettingKey key, std::string_view text);
 
-    QString fileName() const;
+    // A truth value; throws std::runtime_error ("Type mismatch") for a text that is none.
+    bool truth(SettingKey key) const;
+    void saveTruth(SettingKey key, bool value);
+    // Exactly "On" (case counts); anything else is off.
+    bool on(SettingKey key) const;
+    void saveOnOff(SettingKey key, bool on);
+    // A time of day; throws std::runtime_error ("Type mismatch") for a text that is none.
+    int timeOfDay(SettingKey key) const;
+    void saveTimeOfDay(SettingKey key, int secondOfDay);
 
-    // "True", "False" (any letter case) and numbers (0 false, anything else true); throws otherwise.
-    static bool toTruth(const QString &text);
-    static QString fromTruth(bool value);
+    const DateTextFormat &dateFormat() const { return m_format; }
+    const std::string &decimalSeparator() const { return m_decimalSeparator; }
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    SettingsStore &m_store;
+    const Clock &m_clock;
+    DateTextFormat m_format;
+    std::string m_decimalSeparator;
 };
 
-} // namespace tarnwick
+} // namespace tarnwick::app

@@ -1,79 +1,112 @@
 #include "startup_options.h"
 
-#include "autostart.h"
-#include "error_report.h"
-#include "main_window.h"
-#include "prompts.h"
+#include "procedure.h"
 #include "settings.h"
+#include "sys_tray.h"
+#include "toolkit.h"
 
-#include <QCheckBox>
+#include <exception>
 
-using namespace Qt::StringLiterals;
+namespace tarnwick::app {
 
-namespace tarnwick {
-
-StartupOptions::StartupOptions(MainWindow &window, Settings &settings, Prompts &prompts, Autostart &autostart,
-                               std::function<bool()> formLoading, QObject *parent)
-    : QObject(parent)
-    , m_window(window)
-    , m_settings(settings)
+StartupOptions::StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart, cSysTray &tray,
+                               std::function<bool()> formLoading)
+    : m_view(view)
     , m_prompts(prompts)
+    , m_settings(settings)
     , m_autostart(autostart)
+    , m_tray(tray)
     , m_formLoading(std::move(formLoading))
 {
-    connect(m_window.Check4, &QCheckBox::toggled, this, &StartupOptions::Check4_Click);
-    connect(m_window.Check8, &QCheckBox::toggled, this, &StartupOptions::Check8_Click);
 }
 
-void StartupOptions::Check4_Click()
+void StartupOptions::setCheck8(bool checked)
 {
+    if (checked == m_check8)
+        return;
+    m_view.setChecked(Control::Check8, checked);
+    Check8_Click(checked);
+}
+
+void StartupOptions::setCheck8Visible(bool visible)
+{
+    m_check8Visible = visible;
+    m_view.setVisible(Control::Check8, visible);
+}
+
+void StartupOptions::Check4_Click(bool checked)
+{
+    m_check4 = checked;
     if (m_formLoading && m_formLoading())
         return;
-    Procedure procedure(m_prompts, u"Tarnwick2021/08/31.Form1.Check4_Click "_s);
-    if (m_window.Check4->isChecked()) {
-        procedure.step([&] { m_window.Check8->setVisible(true); });
-        procedure.step([&] { m_settings.save(SettingKey::WindowsStartup, u"On"_s); });
+    Procedure procedure(m_prompts, Form1Location("Check4_Click"));
+    if (checked) {
+        procedure.step(100, [&] { setCheck8Visible(true); });
+        procedure.step(102, [&] { m_settings.saveOnOff(SettingKey::WindowsStartup, true); });
         try {
             m_autostart.add();
         } catch (const std::exception &error) {
             // Not registered: say so, and put the box and the setting back to off.
-            m_prompts.message(u"Tarnwick could not be set to start with your desktop session.\n"_s +
-                              QString::fromUtf8(error.what()));
-            m_window.Check4->setChecked(false);
+            m_prompts.message(std::string("Tarnwick could not be set to start with your desktop session.\n") +
+                              error.what());
+            m_view.setChecked(Control::Check4, false);
+            Check4_Click(false);
         }
     } else {
-        procedure.step([&] { m_window.Check8->setChecked(false); });
-        procedure.step([&] { m_window.Check8->setVisible(false); });
-        procedure.step([&] { m_settings.save(SettingKey::WindowsStartup, u"Off"_s); });
+        procedure.step(100, [&] { setCheck8(false); });
+        procedure.step(102, [&] { setCheck8Visible(false); });
+        procedure.step(104, [&] { m_settings.saveOnOff(SettingKey::WindowsStartup, false); });
         try {
             m_autostart.remove();
         } catch (const std::exception &error) {
-            m_prompts.message(u"Tarnwick could not be taken out of your desktop session's start-up.\n"_s +
-                              QString::fromUtf8(error.what()));
+            m_prompts.message(std::string("Tarnwick could not be taken out of your desktop session's start-up.\n") +
+                              error.what());
         }
     }
 }
 
-void StartupOptions::Check8_Click()
+void StartupOptions::Check8_Click(bool checked)
 {
-    Procedure procedure(m_prompts, u"Tarnwick2021/08/31.Form1.Check8_Click "_s);
-    procedure.step([&] { m_settings.save(SettingKey::Minimized, m_window.Check8->isChecked() ? u"On"_s : u"Off"_s); });
+    m_check8 = checked;
+    Procedure procedure(m_prompts, Form1Location("Check8_Click"));
+    procedure.step(100, [&] { m_settings.saveOnOff(SettingKey::Minimized, checked); });
 }
 
 void StartupOptions::restoreChecks()
 {
-    m_window.Check4->setChecked(m_settings.value(SettingKey::WindowsStartup) == u"On"_s);
-    m_window.Check8->setChecked(m_settings.value(SettingKey::Minimized) == u"On"_s);
+    // As an assignment would, each runs its handler only when it changes the box.
+    const bool check4 = m_settings.on(SettingKey::WindowsStartup);
+    if (check4 != m_check4) {
+        m_view.setChecked(Control::Check4, check4);
+        Check4_Click(check4);
+    }
+    setCheck8(m_settings.on(SettingKey::Minimized));
 }
 
 bool StartupOptions::applyVisibility()
 {
-    if (!m_window.Check4->isChecked()) {
-        m_window.Check8->setVisible(false);
-        return false;
-    }
-    m_window.Check8->setVisible(true);
-    return m_window.Check8->isChecked();
+    setCheck8Visible(m_check4);
+    return m_check4 && m_check8;
 }
 
-} // namespace tarnwick
+void StartupOptions::Form_Resize()
+{
+    if (m_hiddenInTray || !m_tray.trayAvailable())
+        return;
+    m_hiddenInTray = true;
+    m_view.hideInTray();
+    m_tray.ShowBalloon(kTrayBalloonText, "Tarnwick", 5, true);
+}
+
+void StartupOptions::restoreFromTray()
+{
+    m_view.restoreFromTray();
+    m_hiddenInTray = false;
+}
+
+void StartupOptions::windowShown()
+{
+    m_hiddenInTray = false;
+}
+
+} // namespace tarnwick::app

@@ -1,0 +1,116 @@
+#include "monitor.h"
+
+#include "pass_report.h"
+#include "procedure.h"
+#include "toolkit.h"
+
+#include "core/history_log.h"
+
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
+namespace tarnwick::app {
+
+struct Monitor::Job {
+    std::vector<std::string> folders;
+    bool silent = false;
+    std::function<void()> finished;
+    SnapshotStore store;
+    PassResult result;
+    std::optional<std::string> failure; // the pass broke off; the store is as it was
+    std::string timeText;
+    std::optional<std::string> logError;
+};
+
+Monitor::Monitor(View &view, Prompts &prompts, Worker &worker, const Clock &clock, DateTextFormat format)
+    : m_view(view)
+    , m_prompts(prompts)
+    , m_worker(worker)
+    , m_clock(clock)
+    , m_format(std::move(format))
+{
+}
+
+bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent, std::function<void()> finished)
+{
+    if (m_running)
+        return false;
+    if (folders.empty()) {
+        if (!silent)
+            m_prompts.message("No folders added.");
+        if (finished)
+            finished();
+        return true;
+    }
+    auto job = std::make_shared<Job>();
+    job->folders = folders;
+    job->silent = silent;
+    job->finished = std::move(finished);
+    job->store = std::move(m_store);
+    m_cancel->store(false);
+    m_running = true;
+    try {
+        m_worker.run(
+            [job, cancel = m_cancel, &clock = m_clock, format = m_format, log = m_historyLogPath] {
+                try {
+                    job->result = RunMonitorPass(job->folders, job->store, cancel.get());
+                } catch (const std::exception &error) {
+                    // out of memory and the like: the store is left as it was, so the next pass finds the changes
+                    job->failure = error.what();
+                    return;
+                }
+                if (job->result.cancelled || job->result.changes.empty())
+                    return;
+                job->timeText = DateToText(clock.now(), format);
+                job->logError = WriteTextFile(HistoryLogText(job->timeText, job->result.changes), log);
+            },
+            [job, self = std::weak_ptr<Monitor *>(m_self)] {
+                if (const auto alive = self.lock())
+                    (*alive)->finish(*job);
+            });
+    } catch (...) {
+        m_store = std::move(job->store);
+        m_running = false;
+        throw;
+    }
+    return true;
+}
+
+void Monitor::cancel()
+{
+    m_cancel->store(true);
+}
+
+void Monitor::finish(Job &job)
+{
+    m_store = std::move(job.store);
+    m_running = false;
+    if (job.result.cancelled)
+        return;
+
+    if (const std::optional<std::string> failures = FailureDescription(job.result.failures)) {
+        Procedure enumeration(m_prompts, EnumerationLocation());
+        enumeration.report(100, *failures);
+    }
+    Procedure pass(m_prompts, Form1Location("StartMonitor"));
+    if (job.failure)
+        pass.report(100, *job.failure);
+    const bool anyChanges = !job.result.changes.empty();
+    pass.step(102, [&] {
+        if (anyChanges)
+            m_view.appendHistory({std::move(job.timeText), std::move(job.result.changes)});
+    });
+    pass.step(104, [&] {
+        if (job.logError)
+            throw std::runtime_error(*job.logError);
+    });
+    pass.step(106, [&] {
+        if (!job.silent)
+            m_prompts.message(ClosingMessage(anyChanges));
+    });
+    if (job.finished)
+        job.finished();
+}
+
+} // namespace tarnwick::app
