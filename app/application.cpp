@@ -70,6 +70,9 @@ void Application::Form_Load()
     procedure.step(104, [&] {
         m_applicationTitle = ApplicationTitle(kProductTitle);
         m_services.prompts.setApplicationTitle(m_applicationTitle);
+        // once, before anything reads a setting: the user would otherwise find an empty list and no reason
+        if (const std::optional<std::string> problem = m_services.settingsStore.readProblem())
+            m_services.prompts.message(*problem);
     });
     procedure.step(106, [&] { VisitMakerSite(); });
     procedure.step(108, [&] {
