@@ -54,11 +54,13 @@ QFont arial(qreal points, bool bold)
     return font;
 }
 
-void paintWhite(QWidget *widget)
+// The design's background. Check boxes and option buttons draw theirs from the button colour, so they get both.
+void paintBackground(QWidget *widget, const QColor &colour, bool button)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::Button, Qt::white);
+    palette.setColor(QPalette::Window, colour);
+    if (button)
+        palette.setColor(QPalette::Button, colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -189,12 +191,13 @@ MainWindow::MainWindow(QWidget *parent)
         button->setAutoDefault(false);
     }
 
-    paintWhite(this);
+    for (QWidget *widget : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame2),
+                            static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4)})
+        paintBackground(widget, Qt::white, false);
     for (QWidget *widget :
-         {static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4),
-          static_cast<QWidget *>(Check4), static_cast<QWidget *>(Check8), static_cast<QWidget *>(Option3),
+         {static_cast<QWidget *>(Check4), static_cast<QWidget *>(Check8), static_cast<QWidget *>(Option3),
           static_cast<QWidget *>(Option4), static_cast<QWidget *>(Option5)})
-        paintWhite(widget);
+        paintBackground(widget, Qt::white, true);
 }
 
 MainWindow::~MainWindow()
@@ -491,16 +494,17 @@ void MainWindow::setButtonPointer(const std::string &cursorFile)
 
 void MainWindow::applySkinColours()
 {
-    const QColor face = palette().color(QPalette::Button);
-    QList<QWidget *> widgets = {this,    Frame2,  Frame3,  Frame4, Check4, Check8,
-                                Option3, Option4, Option5, Label1, Label2, Label3};
-    for (QWidget *widget : widgets) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, face);
-        palette.setColor(QPalette::Button, face);
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    }
+    // the system's button face, as the desktop's style has it
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    for (QWidget *widget :
+         {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3),
+          static_cast<QWidget *>(Frame4), static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2),
+          static_cast<QWidget *>(Label3)})
+        paintBackground(widget, face, false);
+    for (QWidget *widget :
+         {static_cast<QWidget *>(Check4), static_cast<QWidget *>(Check8), static_cast<QWidget *>(Option3),
+          static_cast<QWidget *>(Option4), static_cast<QWidget *>(Option5)})
+        paintBackground(widget, face, true);
 }
 
 void MainWindow::centre()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the program on a virtual X server with a window manager and a small tray host: the tray icon must
-# appear, minimising must hide the window in the tray, and a click on the icon must bring it back.
+# appear, minimising must hide the window in the tray, and a click on the icon must bring it back. Then, with
+# both start-up options on, the program must start hidden in the tray and come back centred.
 # Exits 77 (skipped) where no X server can be started.
 set -u
 program=${1:?usage: tray_x11_test.sh PROGRAM}
@@ -85,3 +86,33 @@ wait "$program_pid"
 status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 echo "closed on SIGTERM with status 0"
+
+# Start hidden: both start-up options on.
+printf '[Tarnwick]\nWindows Startup=On\nMinimized=On\n' >"$XDG_CONFIG_HOME/Quelvane.ini"
+"$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+until_true '[ -n "$(tray_icon)" ]' || fail "the tray icon did not appear when starting hidden"
+sleep 2
+window=$(main_window)
+if [ -n "$window" ]; then
+    ! mapped "$window" || fail "the window was shown although both start-up options are on"
+    [ "$(state "$window")" != Iconic ] || fail "the window started minimised on the task bar instead of in the tray"
+fi
+echo "started hidden in the tray"
+
+until_true 'xdotool mousemove --window "$(tray_icon)" 5 5 click 1; sleep 0.3; window=$(main_window); [ -n "$window" ] && mapped "$window"' ||
+    fail "a click on the tray icon did not bring the hidden window back"
+read -r x y width height < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
+centre_x=$((x + width / 2))
+centre_y=$((y + height / 2))
+# the window manager's frame and the tray at the bottom edge move it by a few pixels at most
+[ "${centre_x#-}" -gt 580 ] && [ "$centre_x" -lt 700 ] && [ "$centre_y" -gt 340 ] && [ "$centre_y" -lt 460 ] ||
+    fail "the window came back at $x,$y, not centred on the 1280x800 screen"
+echo "a click on the icon brought it back, centred"
+
+kill -TERM "$program_pid"
+wait "$program_pid"
+status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status"

@@ -1,10 +1,12 @@
-#include "app/schedule_controller.h"
+// The main window: its controls as designed, and every event of a control reaching the application.
+
 #include "harness.h"
 
 #include "qtest_main.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -13,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTimeEdit>
 #include <QTimer>
@@ -30,11 +33,12 @@ private Q_SLOTS:
     void controlsFollowTheDesign();
     void theWindowIsFixedWithAMinimiseButton();
     void headersFontsAndColours();
-    void theApplicationTitleIsCutAtBlanks_data();
-    void theApplicationTitleIsCutAtBlanks();
     void theSkinFileChangesOnlyTheColours();
     void aCursorFileGivesTheButtonsItsPointer();
-    void anUnknownMonitoringStateLeavesTheSwitchOff();
+    void everyControlReachesTheApplication();
+    void theNumericCheckRunsOnlyWhenTheFocusMovesWithinTheWindow();
+    void tabLeavesTheHistoryTable();
+    void folderRowsFollowTheCommands();
 };
 
 void WindowTest::controlsFollowTheDesign_data()
@@ -104,13 +108,15 @@ void WindowTest::theWindowIsFixedWithAMinimiseButton()
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     // "Monitor Folder Now (Test)" lies below the window's bottom edge, as designed
-    QVERIFY(window.PushButton6->geometry().top() >= window.height());
-    QCOMPARE(window.Timer1->objectName(), u"Timer1"_s);
-    QVERIFY(!window.Timer1->isActive());
-    QCOMPARE(window.cboWeekly->count(), 7);
-    QCOMPARE(window.cboWeekly->itemText(0), u"Sunday"_s);
-    QCOMPARE(window.cboWeekly->itemText(6), u"Saturday"_s);
-    QCOMPARE(window.ListView1->toolTip(),
+    QVERIFY(window.findChild<QPushButton *>(u"PushButton6"_s)->geometry().top() >= window.height());
+    auto *timer = window.findChild<QTimer *>(u"Timer1"_s);
+    QVERIFY(timer != nullptr);
+    QVERIFY(!timer->isActive());
+    auto *days = window.findChild<QComboBox *>(u"cboWeekly"_s);
+    QCOMPARE(days->count(), 7);
+    QCOMPARE(days->itemText(0), u"Sunday"_s);
+    QCOMPARE(days->itemText(6), u"Saturday"_s);
+    QCOMPARE(window.findChild<QTreeWidget *>(u"ListView1"_s)->toolTip(),
              u"Double-click item to remove it. Move | line to right and out of window to reveal full names."_s);
 }
 
@@ -120,47 +126,37 @@ void WindowTest::headersFontsAndColours()
     harness.start();
     MainWindow &w = *harness.window;
     QCOMPARE(w.windowTitle(), u"Tarnwick"_s);
-    QCOMPARE(w.ListView1->headerItem()->text(0), u"Folder(s)"_s);
-    QCOMPARE(w.ListView1->columnWidth(0), Twips(7000));
-    const QAbstractItemModel *history = w.ListView2->model();
-    QCOMPARE(history->headerData(0, Qt::Horizontal).toString(), u"Time"_s);
-    QCOMPARE(history->headerData(1, Qt::Horizontal).toString(), u"Action"_s);
-    QCOMPARE(history->headerData(2, Qt::Horizontal).toString(), u"File"_s);
-    QCOMPARE(w.ListView2->horizontalHeader()->sectionSize(0), Twips(2200));
-    QCOMPARE(w.ListView2->horizontalHeader()->sectionSize(1), Twips(2200));
-    QCOMPARE(w.ListView2->horizontalHeader()->sectionSize(2), Twips(3100));
+    auto *folders = harness.find<QTreeWidget>(u"ListView1"_s);
+    QCOMPARE(folders->headerItem()->text(0), u"Folder(s)"_s);
+    QCOMPARE(folders->columnWidth(0), Twips(7000));
+    auto *history = harness.find<QTableView>(u"ListView2"_s);
+    QCOMPARE(history->model()->headerData(0, Qt::Horizontal).toString(), u"Time"_s);
+    QCOMPARE(history->model()->headerData(1, Qt::Horizontal).toString(), u"Action"_s);
+    QCOMPARE(history->model()->headerData(2, Qt::Horizontal).toString(), u"File"_s);
+    QCOMPARE(history->horizontalHeader()->sectionSize(0), Twips(2200));
+    QCOMPARE(history->horizontalHeader()->sectionSize(1), Twips(2200));
+    QCOMPARE(history->horizontalHeader()->sectionSize(2), Twips(3100));
 
     QCOMPARE(w.font().family(), u"Arial"_s);
     QVERIFY(!w.font().bold());
-    QCOMPARE(w.PushButton3->font().pointSizeF(), 11.25);
-    QVERIFY(w.PushButton3->font().bold());
-    QCOMPARE(w.Option3->font().pointSizeF(), 9.0);
-    QVERIFY(w.Option3->font().bold());
-    QVERIFY(w.ListView2->font().bold());
-    for (QWidget *white : {static_cast<QWidget *>(&w), static_cast<QWidget *>(w.Frame3),
-                           static_cast<QWidget *>(w.Option5), static_cast<QWidget *>(w.Check4)})
-        QCOMPARE(white->palette().color(QPalette::Window), QColor(Qt::white));
+    auto *button = harness.find<QPushButton>(u"PushButton3"_s);
+    QCOMPARE(button->font().pointSizeF(), 11.25);
+    QVERIFY(button->font().bold());
+    auto *option = harness.find<QRadioButton>(u"Option3"_s);
+    QCOMPARE(option->font().pointSizeF(), 9.0);
+    QVERIFY(option->font().bold());
+    QVERIFY(history->font().bold());
+    // What is drawn, not only the palette: the design's white behind the option buttons and check boxes (the
+    // style shades a frame's panel on its own).
+    harness.application->showWindow();
+    for (const QString &name : {u"Option5"_s, u"Check4"_s, u"Option3"_s, u"Option4"_s}) {
+        auto *widget = harness.find<QWidget>(name);
+        const QImage picture = widget->grab().toImage();
+        QCOMPARE(picture.pixelColor(picture.width() - 2, 1), QColor(Qt::white));
+    }
     // no cursor file: the platform's hand over push buttons, the default pointer elsewhere
-    QCOMPARE(w.PushButton1->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(w.ListView2->cursor().shape(), Qt::ArrowCursor);
-}
-
-void WindowTest::theApplicationTitleIsCutAtBlanks_data()
-{
-    QTest::addColumn<QString>("product");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("one word") << u"Tarnwick"_s << u"Tarnwick"_s;
-    QTest::newRow("cut at least once") << u"Tarnwick Folder Monitor"_s << u"Tarnwick Folder"_s;
-    QTest::newRow("until 40 or shorter") << u"Tarnwick watches the folders you pick and tells what changed"_s
-                                         << u"Tarnwick watches the folders you pick"_s;
-    QTest::newRow("long single word") << QString(50, u'x') << QString(50, u'x');
-}
-
-void WindowTest::theApplicationTitleIsCutAtBlanks()
-{
-    QFETCH(QString, product);
-    QFETCH(QString, title);
-    QCOMPARE(ApplicationTitle(product), title);
+    QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(history->cursor().shape(), Qt::ArrowCursor);
 }
 
 void WindowTest::theSkinFileChangesOnlyTheColours()
@@ -172,12 +168,11 @@ void WindowTest::theSkinFileChangesOnlyTheColours()
     skin.close();
     harness.start();
     MainWindow &w = *harness.window;
-    const QColor face = w.palette().color(QPalette::Button);
+    const QColor face = QApplication::palette().color(QPalette::Button);
     QVERIFY(face != QColor(Qt::white));
-    for (QWidget *widget :
-         {static_cast<QWidget *>(&w), static_cast<QWidget *>(w.Frame2), static_cast<QWidget *>(w.Option4),
-          static_cast<QWidget *>(w.Check8), static_cast<QWidget *>(w.Label2)})
-        QCOMPARE(widget->palette().color(QPalette::Window), face);
+    for (const QString &name : {u"Frame2"_s, u"Option4"_s, u"Check8"_s, u"Label2"_s})
+        QCOMPARE(harness.find<QWidget>(name)->palette().color(QPalette::Window), face);
+    QCOMPARE(w.palette().color(QPalette::Window), face);
     QVERIFY(harness.prompts.errors.isEmpty());
 }
 
@@ -189,24 +184,134 @@ void WindowTest::aCursorFileGivesTheButtonsItsPointer()
     // Qt reads Windows cursor files through its ico reader
     QVERIFY(picture.save(harness.programFolder() + u"/HAND-M.CUR"_s, "cur"));
     harness.start();
-    QCOMPARE(harness.window->PushButton5->cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(harness.window->PushButton5->cursor().pixmap().size(), QSize(32, 32));
+    auto *button = harness.find<QPushButton>(u"PushButton5"_s);
+    QCOMPARE(button->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(button->cursor().pixmap().size(), QSize(32, 32));
 }
 
-void WindowTest::anUnknownMonitoringStateLeavesTheSwitchOff()
+void WindowTest::everyControlReachesTheApplication()
 {
     testing::Harness harness;
-    harness.prepareSettings("StartStopState=on\n");
     harness.start();
-    MainWindow &w = *harness.window;
-    QCOMPARE(w.PushButton5->text(), u"Turn On Automatic Monitoring"_s);
-    QCOMPARE(w.Frame4->title(), u"Off."_s);
-    QVERIFY(!w.Timer1->isActive());
-    QVERIFY(!harness.application->schedule().MonitoringActive());
-    QTest::mouseClick(w.PushButton5, Qt::LeftButton);
-    QCOMPARE(w.PushButton5->text(), u"Turn Off Automatic Monitoring"_s);
-    QVERIFY(w.Timer1->isActive());
-    QCOMPARE(harness.stored(SettingKey::StartStopState), u"On"_s);
+    auto click = [&](const QString &name) { QTest::mouseClick(harness.find<QAbstractButton>(name), Qt::LeftButton); };
+
+    click(u"PushButton11"_s);
+    QCOMPARE(harness.prompts.messages.value(0),
+             u"Questions? Please contact Team Quelvane at https://www.quelvane.example/contact"_s);
+    click(u"PushButton1"_s);
+    QCOMPARE(harness.prompts.messages.value(1),
+             u"There isn't a history to view because actions have not been performed yet."_s);
+    click(u"PushButton12"_s);
+    QCOMPARE(harness.prompts.questions.value(0), u"Are you sure you want to delete the history log and start over?"_s);
+    click(u"PushButton6"_s);
+    QCOMPARE(harness.prompts.messages.value(2), u"No folders added."_s);
+
+    QVERIFY(QDir().mkpath(harness.desktop));
+    click(u"PushButton8"_s);
+    auto *folders = harness.find<QTreeWidget>(u"ListView1"_s);
+    QCOMPARE(folders->topLevelItemCount(), 1);
+    click(u"PushButton3"_s);
+    QCOMPARE(harness.prompts.titles.value(0), u"Select Folder"_s);
+    click(u"PushButton4"_s);
+    QCOMPARE(harness.prompts.titles.value(1), u"Please select folder:"_s);
+    click(u"PushButton7"_s);
+    QCOMPARE(folders->topLevelItemCount(), 0);
+
+    click(u"Option4"_s);
+    QCOMPARE(harness.stored("Option4"), u"True"_s);
+    QVERIFY(harness.find<QTimeEdit>(u"dtpWeekly"_s)->isEnabled());
+    QVERIFY(!harness.find<QComboBox>(u"cboWeekly"_s)->isEnabled());
+    click(u"Option5"_s);
+    QCOMPARE(harness.stored("Option5"), u"True"_s);
+    QVERIFY(harness.find<QComboBox>(u"cboWeekly"_s)->isEnabled());
+    harness.find<QComboBox>(u"cboWeekly"_s)->setCurrentIndex(3);
+    QCOMPARE(harness.stored("Weekly"), u"Wednesday"_s);
+    harness.find<QTimeEdit>(u"dtpWeekly"_s)->setTime(QTime(9, 30, 15));
+    QCOMPARE(harness.application->schedule().timeOfDay(), 9 * 3600 + 30 * 60 + 15);
+    click(u"Option3"_s);
+    QCOMPARE(harness.stored("Option3"), u"True"_s);
+
+    auto *minutes = harness.find<QLineEdit>(u"Text2"_s);
+    minutes->setFocus();
+    QTest::keyClicks(minutes, u"7"_s);
+    QCOMPARE(harness.stored("Text2"), minutes->text());
+
+    click(u"Check4"_s);
+    QCOMPARE(harness.autostart.calls, QStringList {u"add"_s});
+    QVERIFY(harness.find<QCheckBox>(u"Check8"_s)->isVisibleTo(harness.window.get()));
+    click(u"Check8"_s);
+    QCOMPARE(harness.stored("Minimized"), u"On"_s);
+
+    click(u"PushButton5"_s);
+    auto *timer = harness.window->findChild<QTimer *>(u"Timer1"_s);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    QCOMPARE(harness.find<QPushButton>(u"PushButton5"_s)->text(), u"Turn Off Automatic Monitoring"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(harness.find<QGroupBox>(u"Frame4"_s)->title() != u"Off."_s, 3000);
+    QVERIFY2(harness.find<QGroupBox>(u"Frame4"_s)->title().startsWith(u"On. Next inspection will occur in: "_s),
+             qPrintable(harness.find<QGroupBox>(u"Frame4"_s)->title()));
+    QVERIFY(harness.prompts.errors.isEmpty());
+}
+
+void WindowTest::theNumericCheckRunsOnlyWhenTheFocusMovesWithinTheWindow()
+{
+    testing::Harness harness;
+    harness.start();
+    harness.application->showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(harness.window.get()));
+    auto *minutes = harness.find<QLineEdit>(u"Text2"_s);
+    minutes->setFocus();
+    QCoreApplication::processEvents(); // entering the box selects its text: typing replaces it
+    QTest::keyClicks(minutes, u"abc"_s);
+
+    // Another program taking the activation, or the box's own context menu, must not trap the user.
+    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+        QFocusEvent away(QEvent::FocusOut, reason);
+        QApplication::sendEvent(minutes, &away);
+    }
+    QVERIFY(harness.prompts.messages.isEmpty());
+
+    harness.find<QLineEdit>(u"Text3"_s)->setFocus(Qt::TabFocusReason);
+    QCOMPARE(harness.prompts.messages, QStringList {u"Must be a numeric entry."_s});
+    QTRY_COMPARE(QApplication::focusWidget(), minutes);
+    QCOMPARE(minutes->text(), u"abc"_s);
+    QCOMPARE(harness.stored("Text2"), u"abc"_s);
+}
+
+void WindowTest::tabLeavesTheHistoryTable()
+{
+    testing::Harness harness;
+    harness.start();
+    harness.window->appendHistory({"now", {{ChangeKind::Added, "/w/a"}, {ChangeKind::Added, "/w/b"}}});
+    harness.application->showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(harness.window.get()));
+    auto *history = harness.find<QTableView>(u"ListView2"_s);
+    history->setFocus();
+    history->setCurrentIndex(history->model()->index(0, 0));
+    QTest::keyClick(history, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != history);
+}
+
+void WindowTest::folderRowsFollowTheCommands()
+{
+    testing::Harness harness;
+    harness.prepareSettings("Folders=/a/|234SSDEPERATATORZZ|/b/|234SSDEPERATATORZZ|/c/|234SSDEPERATATORZZ|\n");
+    harness.start();
+    auto *folders = harness.find<QTreeWidget>(u"ListView1"_s);
+    QCOMPARE(folders->topLevelItemCount(), 3);
+    QCOMPARE(folders->topLevelItem(2)->text(0), u"/c/"_s);
+
+    folders->setCurrentItem(folders->topLevelItem(1));
+    QTest::keyClick(folders, Qt::Key_Delete);
+    QCOMPARE(folders->topLevelItemCount(), 2);
+    QCOMPARE(folders->topLevelItem(1)->text(0), u"/c/"_s);
+    QCOMPARE(harness.application->folderList().rows(), (std::vector<std::string> {"/a/", "/c/"}));
+
+    folders->setCurrentItem(folders->topLevelItem(0));
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {},
+                       folders->visualItemRect(folders->topLevelItem(0)).center());
+    QCOMPARE(folders->topLevelItemCount(), 1);
+    QCOMPARE(harness.stored("Folders"), u"/c/|234SSDEPERATATORZZ|"_s);
 }
 
 } // namespace tarnwick

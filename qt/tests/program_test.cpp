@@ -1,0 +1,110 @@
+// The real program as users and desktop sessions start and end it: a second copy, and the end of the session
+// while a start-up report is open.
+
+#include "qtest_main.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnwick {
+
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aSecondStartLeavesTheFirstRunning();
+    void theSessionEndingDuringAStartUpReportEndsIt_data();
+    void theSessionEndingDuringAStartUpReportEndsIt();
+
+private:
+    static QString settingsFile()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Quelvane.ini"_s;
+    }
+    static void start(QProcess &program)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(TARNWICK_EXECUTABLE), {});
+    }
+    static void terminate(QProcess &program) { ::kill(static_cast<pid_t>(program.processId()), SIGTERM); }
+};
+
+void ProgramTest::aSecondStartLeavesTheFirstRunning()
+{
+    QDir().remove(settingsFile());
+    QProcess first;
+    start(first);
+    QVERIFY(first.waitForStarted());
+    // the first has taken its place once its settings are written
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(settingsFile()).size() > 0, 20000);
+
+    QProcess second;
+    start(second);
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QTest::qWait(500);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    terminate(first);
+    QVERIFY(first.waitForFinished(20000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+}
+
+void ProgramTest::theSessionEndingDuringAStartUpReportEndsIt_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<bool>("settingsAreAFolder");
+    // a stored weekday that is none: the start-up shows its error report and waits for the user
+    QTest::newRow("error report") << QByteArray("[Tarnwick]\nWeekly=Funday\nStartStopState=On\n") << false;
+    // settings that cannot be read: the start-up says so and waits for the user
+    QTest::newRow("unreadable settings") << QByteArray() << true;
+}
+
+void ProgramTest::theSessionEndingDuringAStartUpReportEndsIt()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, settingsAreAFolder);
+    QDir(settingsFile()).removeRecursively();
+    QFile::remove(settingsFile());
+    if (settingsAreAFolder) {
+        QVERIFY(QDir().mkpath(settingsFile() + u"/keep"_s));
+    } else {
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings);
+    }
+
+    QProcess program;
+    start(program);
+    QVERIFY(program.waitForStarted());
+    // time for the start-up to reach its report; the program must not be ended before
+    QVERIFY(!program.waitForFinished(2000));
+    QElapsedTimer ending;
+    ending.start();
+    terminate(program);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(ending.elapsed() < 5000, "the program took long to end");
+    if (settingsAreAFolder)
+        QVERIFY(QFileInfo::exists(settingsFile() + u"/keep"_s));
+}
+
+} // namespace tarnwick
+
+TARNWICK_QTEST_MAIN(tarnwick::ProgramTest)
+#include "program_test.moc"
