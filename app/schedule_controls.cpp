@@ -48,14 +48,14 @@ public:
     bool askYesNo(std::string_view text) override { return m_prompts.askYesNo(text); }
     void errorReport(std::string_view text) override
     {
-        m_switch.ReportOpened();
+        m_switch.reportOpened();
         try {
             m_prompts.errorReport(text);
         } catch (...) {
-            m_switch.ReportClosed();
+            m_switch.reportClosed();
             throw;
         }
-        m_switch.ReportClosed();
+        m_switch.reportClosed();
     }
     std::string browseForFolder(std::string_view title) override { return m_prompts.browseForFolder(title); }
 
@@ -123,7 +123,7 @@ void ScheduleControls::Option5_Click()
 
 void ScheduleControls::optionClicked(Mode mode)
 {
-    m_switch.OptionChosen(mode, m_timeOfDay, now());
+    m_switch.optionChosen(mode, m_timeOfDay, now());
     m_view.setEnabled(Control::dtpWeekly, mode != Mode::Interval);
     m_view.setEnabled(Control::cboWeekly, mode == Mode::Weekly);
     Procedure procedure(m_prompts, Form1Location(std::string(ControlName(optionOf(mode))) + "_Click"));
@@ -168,7 +168,7 @@ void ScheduleControls::dtpWeekly_Change(int secondOfDay)
     m_timeOfDay = secondOfDay;
     Procedure procedure(m_prompts, Form1Location("dtpWeekly_Change"));
     procedure.step(100, [&] { m_settings.saveTimeOfDay(SettingKey::WeeklyTime, secondOfDay); });
-    m_switch.TimeChanged(m_mode.value_or(Mode::None), secondOfDay, now());
+    m_switch.timeChanged(m_mode.value_or(Mode::None), secondOfDay, now());
 }
 
 void ScheduleControls::cboWeekly_Change(std::string text)
@@ -212,17 +212,17 @@ void ScheduleControls::restoreIntervalBox(int box)
 
 void ScheduleControls::restoreMonitoringState()
 {
-    apply(m_switch.Restore(m_settings.text(SettingKey::StartStopState), inputs(), now()), m_prompts, "Form_Load");
+    apply(m_switch.restore(m_settings.text(SettingKey::StartStopState), inputs(), now()), m_prompts, "Form_Load");
 }
 
 void ScheduleControls::PushButton5_Click()
 {
-    apply(m_switch.Click(inputs(), now()), m_prompts, "PushButton5_Click");
+    apply(m_switch.click(inputs(), now()), m_prompts, "PushButton5_Click");
 }
 
 void ScheduleControls::PushButton6_Click()
 {
-    apply(m_switch.ManualRun(), m_prompts, "PushButton6_Click");
+    apply(m_switch.manualRun(), m_prompts, "PushButton6_Click");
 }
 
 void ScheduleControls::Timer1_Timer()
@@ -231,7 +231,7 @@ void ScheduleControls::Timer1_Timer()
     if (m_switch.reportOpen())
         return;
     TickPrompts prompts(m_prompts, m_switch);
-    apply(m_switch.Tick(inputs(), now()), prompts, "Timer1_Timer");
+    apply(m_switch.tick(inputs(), now()), prompts, "Timer1_Timer");
 }
 
 void ScheduleControls::apply(const schedule::Actions &actions, Prompts &prompts, std::string_view procedureName)
@@ -286,7 +286,7 @@ void ScheduleControls::startPass(schedule::PassKind kind, Prompts &prompts, std:
 
 void ScheduleControls::passFinished()
 {
-    apply(m_switch.PassFinished(), m_prompts, "Timer1_Timer");
+    apply(m_switch.passFinished(), m_prompts, "Timer1_Timer");
 }
 
 } // namespace tarnwick::app

@@ -18,7 +18,7 @@ void MonitoringSwitch::switchOn(const TickInputs &inputs, const Now &now, Action
     m_state = State::On;
     actions.caption = std::string(kTurnOffCaption);
     if (timeOfDayMode(inputs.mode))
-        m_scheduler.BaseCountdown(inputs.timeOfDay, now);
+        m_scheduler.baseCountdown(inputs.timeOfDay, now);
     m_scheduler.SwitchedOn(now);
     actions.timer = true;
 }
@@ -34,7 +34,7 @@ void MonitoringSwitch::switchOff(Actions &actions)
     actions.caption = std::string(kTurnOnCaption);
 }
 
-Actions MonitoringSwitch::Restore(std::string_view stored, const TickInputs &inputs, const Now &now)
+Actions MonitoringSwitch::restore(std::string_view stored, const TickInputs &inputs, const Now &now)
 {
     Actions actions;
     if (stored == "Off") {
@@ -48,7 +48,7 @@ Actions MonitoringSwitch::Restore(std::string_view stored, const TickInputs &inp
     return actions;
 }
 
-Actions MonitoringSwitch::Click(const TickInputs &inputs, const Now &now)
+Actions MonitoringSwitch::click(const TickInputs &inputs, const Now &now)
 {
     Actions actions;
     if (m_state == State::On) {
@@ -62,7 +62,7 @@ Actions MonitoringSwitch::Click(const TickInputs &inputs, const Now &now)
     return actions;
 }
 
-Actions MonitoringSwitch::ManualRun()
+Actions MonitoringSwitch::manualRun()
 {
     Actions actions;
     if (m_state == State::Off && !m_running) {
@@ -72,13 +72,13 @@ Actions MonitoringSwitch::ManualRun()
     return actions;
 }
 
-Actions MonitoringSwitch::Tick(const TickInputs &inputs, const Now &now)
+Actions MonitoringSwitch::tick(const TickInputs &inputs, const Now &now)
 {
     Actions actions;
     // a tick already queued when the timer stopped, or one that arrives while the report of an earlier one is open
     if (m_state == State::Off || m_reportOpen)
         return actions;
-    TickResult result = m_scheduler.Tick(inputs, now, m_running.has_value());
+    TickResult result = m_scheduler.tick(inputs, now, m_running.has_value());
     actions.status = std::move(result.status);
     actions.barMaximum = result.barMaximum;
     actions.barValue = result.barValue;
@@ -95,7 +95,7 @@ Actions MonitoringSwitch::Tick(const TickInputs &inputs, const Now &now)
     return actions;
 }
 
-Actions MonitoringSwitch::PassFinished()
+Actions MonitoringSwitch::passFinished()
 {
     Actions actions;
     if (!m_running)
@@ -109,18 +109,18 @@ Actions MonitoringSwitch::PassFinished()
     return actions;
 }
 
-void MonitoringSwitch::OptionChosen(Mode mode, int timeOfDay, const Now &now)
+void MonitoringSwitch::optionChosen(Mode mode, int timeOfDay, const Now &now)
 {
     if (mode == Mode::Interval)
-        m_scheduler.RestartInterval();
+        m_scheduler.restartInterval();
     else if (timeOfDayMode(mode))
-        m_scheduler.BaseCountdown(timeOfDay, now);
+        m_scheduler.baseCountdown(timeOfDay, now);
 }
 
-void MonitoringSwitch::TimeChanged(Mode mode, int timeOfDay, const Now &now)
+void MonitoringSwitch::timeChanged(Mode mode, int timeOfDay, const Now &now)
 {
     if (mode == Mode::Daily)
-        m_scheduler.BaseCountdown(timeOfDay, now);
+        m_scheduler.baseCountdown(timeOfDay, now);
 }
 
 } // namespace tarnwick::schedule

@@ -43,30 +43,30 @@ public:
     // Start-up with the stored "StartStopState": "On" switches on (caption, timer; the daily and weekly countdown
     // is based now; the status line keeps "Off." until the first tick), "Off" switches off (caption, timer stopped,
     // status "Off.", bar 0), any other text changes nothing. Nothing is saved.
-    Actions Restore(std::string_view stored, const TickInputs &inputs, const Now &now);
+    Actions restore(std::string_view stored, const TickInputs &inputs, const Now &now);
     // PushButton5. Off -> On: caption, save "On", base the daily/weekly countdown, start the timer. Refused while a
     // manual pass runs. On -> Off: stop the timer, status "Off.", bar 0, caption, save "Off"; a running scheduled
     // pass finishes and nothing restarts.
-    Actions Click(const TickInputs &inputs, const Now &now);
+    Actions click(const TickInputs &inputs, const Now &now);
     // PushButton6: a manual pass; refused (no actions) while on or while any pass runs.
-    Actions ManualRun();
+    Actions manualRun();
     // Timer1, once a second while on. While an error report of an earlier tick is open, ticks wait (no actions).
     // While a pass runs, ticks keep the status line, countdown and bar current; only the start of a new pass
     // waits: a daily or weekly pass that comes due meanwhile starts when the running pass ends (once, however
     // many ticks found it due). In the interval mode the count does not advance while a pass runs, so the next
     // interval counts from the end of the pass.
-    Actions Tick(const TickInputs &inputs, const Now &now);
+    Actions tick(const TickInputs &inputs, const Now &now);
     // The running pass ended, or it could not be started (the window reports that failure): monitoring goes on.
     // Returns a waiting scheduled pass to start, if one came due and monitoring is still on.
-    Actions PassFinished();
+    Actions passFinished();
     // The schedule controls: choosing the interval mode restarts its count; daily and weekly base the countdown.
-    void OptionChosen(Mode mode, int timeOfDay, const Now &now);
+    void optionChosen(Mode mode, int timeOfDay, const Now &now);
     // The time picker changed: in the daily mode the countdown is based again (not in the weekly mode, whose
     // length stays until the mode is chosen again or monitoring is switched on).
-    void TimeChanged(Mode mode, int timeOfDay, const Now &now);
+    void timeChanged(Mode mode, int timeOfDay, const Now &now);
     // An error report of a tick is open / closed (the window calls these around it).
-    void ReportOpened() { m_reportOpen = true; }
-    void ReportClosed() { m_reportOpen = false; }
+    void reportOpened() { m_reportOpen = true; }
+    void reportClosed() { m_reportOpen = false; }
 
     State state() const { return m_state; }
     std::optional<PassKind> runningPass() const { return m_running; }

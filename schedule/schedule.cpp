@@ -159,13 +159,13 @@ Now NowOf(Date localDate)
     return {day, seconds};
 }
 
-void Scheduler::BaseCountdown(int timeOfDay, const Now &now)
+void Scheduler::baseCountdown(int timeOfDay, const Now &now)
 {
     TotalSeconds = SecondsUntil(now.secondOfDay, timeOfDay);
     m_previous = instantOf(now);
 }
 
-TickResult Scheduler::Tick(const TickInputs &inputs, const Now &now, bool passRunning)
+TickResult Scheduler::tick(const TickInputs &inputs, const Now &now, bool passRunning)
 {
     TickResult result;
     // The count is not reset at an hour, so intervals of an hour or more come due too.

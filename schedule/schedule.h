@@ -79,16 +79,16 @@ class Scheduler
 public:
     // While a pass runs the interval count holds, so the next interval counts from the end of the pass, and
     // the interval mode is never due; the daily and weekly modes still report an occurrence that comes due.
-    TickResult Tick(const TickInputs &inputs, const Now &now, bool passRunning = false);
+    TickResult tick(const TickInputs &inputs, const Now &now, bool passRunning = false);
 
     // Daily and weekly: the countdown's full length becomes the seconds from now to the chosen time of day.
-    void BaseCountdown(int timeOfDay, const Now &now);
+    void baseCountdown(int timeOfDay, const Now &now);
 
     // Automatic monitoring was switched on: occurrences before now are not caught up.
     void SwitchedOn(const Now &now) { m_previous = instantOf(now); }
 
     // Choosing the interval mode starts its count over.
-    void RestartInterval() { ElapsedSeconds = 0; }
+    void restartInterval() { ElapsedSeconds = 0; }
 
     std::int32_t ElapsedSeconds = 0;
     std::int32_t TotalSeconds = 0;

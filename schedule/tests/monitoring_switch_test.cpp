@@ -115,26 +115,26 @@ MonitoringSwitch Prepared(From from)
     case From::New:
         break;
     case From::Off:
-        machine.Restore("Off", EverySecond(), {});
+        machine.restore("Off", EverySecond(), {});
         break;
     case From::On:
-        machine.Click(EverySecond(), {});
+        machine.click(EverySecond(), {});
         break;
     case From::ManualPass:
-        machine.ManualRun();
+        machine.manualRun();
         break;
     case From::ScheduledPass:
-        machine.Click(EverySecond(), {});
-        machine.Tick(EverySecond(), {});
+        machine.click(EverySecond(), {});
+        machine.tick(EverySecond(), {});
         break;
     case From::ScheduledPassSwitchedOff:
-        machine.Click(EverySecond(), {});
-        machine.Tick(EverySecond(), {});
-        machine.Click(EverySecond(), {});
+        machine.click(EverySecond(), {});
+        machine.tick(EverySecond(), {});
+        machine.click(EverySecond(), {});
         break;
     case From::ReportOpen:
-        machine.Click(EverySecond(), {});
-        machine.ReportOpened();
+        machine.click(EverySecond(), {});
+        machine.reportOpened();
         break;
     }
     return machine;
@@ -144,19 +144,19 @@ Actions Apply(MonitoringSwitch &machine, Event event)
 {
     switch (event) {
     case Event::Click:
-        return machine.Click(EverySecond(), {});
+        return machine.click(EverySecond(), {});
     case Event::ManualRun:
-        return machine.ManualRun();
+        return machine.manualRun();
     case Event::Tick:
-        return machine.Tick(EverySecond(), {});
+        return machine.tick(EverySecond(), {});
     case Event::PassFinished:
-        return machine.PassFinished();
+        return machine.passFinished();
     case Event::RestoreOn:
-        return machine.Restore("On", EverySecond(), {});
+        return machine.restore("On", EverySecond(), {});
     case Event::RestoreOff:
-        return machine.Restore("Off", EverySecond(), {});
+        return machine.restore("Off", EverySecond(), {});
     case Event::RestoreOther:
-        return machine.Restore("on", EverySecond(), {});
+        return machine.restore("on", EverySecond(), {});
     }
     return {};
 }
@@ -219,50 +219,50 @@ TEST(MonitoringSwitch, EachStateAnswersEachEvent)
 TEST(MonitoringSwitch, SwitchingOffAndOnDuringAPassNeverStartsASecondOne)
 {
     MonitoringSwitch machine;
-    machine.Click(EverySecond(), {});
-    ASSERT_EQ(machine.Tick(EverySecond(), {}).startPass, PassKind::Scheduled);
-    machine.Click(EverySecond(), {});
-    machine.Click(EverySecond(), {});
+    machine.click(EverySecond(), {});
+    ASSERT_EQ(machine.tick(EverySecond(), {}).startPass, PassKind::Scheduled);
+    machine.click(EverySecond(), {});
+    machine.click(EverySecond(), {});
     for (int tick = 0; tick < 3; ++tick)
-        EXPECT_FALSE(machine.Tick(EverySecond(), {}).startPass.has_value()) << tick;
-    EXPECT_EQ(machine.PassFinished(), Actions {});
+        EXPECT_FALSE(machine.tick(EverySecond(), {}).startPass.has_value()) << tick;
+    EXPECT_EQ(machine.passFinished(), Actions {});
 
     // the pass ended (or could not start): monitoring goes on and the next interval starts the next pass
     EXPECT_EQ(machine.state(), State::On);
-    EXPECT_EQ(machine.Tick(EverySecond(), {}).startPass, PassKind::Scheduled);
+    EXPECT_EQ(machine.tick(EverySecond(), {}).startPass, PassKind::Scheduled);
 }
 
 TEST(MonitoringSwitch, ADailyPassDueDuringARunningPassStartsWhenItEnds)
 {
     const int nine = Hms(9, 0, 0);
     MonitoringSwitch machine;
-    machine.Click(EverySecond(), Monday(Hms(8, 59, 40)));
+    machine.click(EverySecond(), Monday(Hms(8, 59, 40)));
     for (int second = Hms(8, 59, 41); second < Hms(8, 59, 50); ++second)
-        machine.Tick(EverySecond(), Monday(second));
+        machine.tick(EverySecond(), Monday(second));
     ASSERT_EQ(machine.runningPass(), PassKind::Scheduled);
 
     // the user moves to the daily mode while that pass runs long past nine
-    machine.OptionChosen(Mode::Daily, nine, Monday(Hms(8, 59, 55)));
-    const Actions atNine = machine.Tick(Daily(nine), Monday(nine));
+    machine.optionChosen(Mode::Daily, nine, Monday(Hms(8, 59, 55)));
+    const Actions atNine = machine.tick(Daily(nine), Monday(nine));
     EXPECT_EQ(atNine.status, std::string(kStatusPrefix) + "00:00:00") << "the status line stays current";
     EXPECT_FALSE(atNine.startPass.has_value());
     EXPECT_TRUE(machine.passWaiting());
-    EXPECT_FALSE(machine.Tick(Daily(nine), Monday(nine + 1)).startPass.has_value());
+    EXPECT_FALSE(machine.tick(Daily(nine), Monday(nine + 1)).startPass.has_value());
 
-    EXPECT_EQ(machine.PassFinished(), Started(PassKind::Scheduled));
+    EXPECT_EQ(machine.passFinished(), Started(PassKind::Scheduled));
     EXPECT_EQ(machine.runningPass(), PassKind::Scheduled);
-    EXPECT_EQ(machine.PassFinished(), Actions {}) << "once";
-    EXPECT_FALSE(machine.Tick(Daily(nine), Monday(nine + 40)).startPass.has_value());
+    EXPECT_EQ(machine.passFinished(), Actions {}) << "once";
+    EXPECT_FALSE(machine.tick(Daily(nine), Monday(nine + 40)).startPass.has_value());
 
     // switched off meanwhile: the waiting pass is dropped
     MonitoringSwitch other;
-    other.Click(Daily(nine), Monday(nine - 2));
-    ASSERT_EQ(other.Tick(Daily(nine), Monday(nine)).startPass, PassKind::Scheduled);
-    other.Tick(Daily(nine), {kMonday + 1, nine});
+    other.click(Daily(nine), Monday(nine - 2));
+    ASSERT_EQ(other.tick(Daily(nine), Monday(nine)).startPass, PassKind::Scheduled);
+    other.tick(Daily(nine), {kMonday + 1, nine});
     ASSERT_TRUE(other.passWaiting());
-    other.Click(Daily(nine), {kMonday + 1, nine + 5});
-    other.Click(Daily(nine), {kMonday + 1, nine + 6});
-    EXPECT_EQ(other.PassFinished(), Actions {});
+    other.click(Daily(nine), {kMonday + 1, nine + 5});
+    other.click(Daily(nine), {kMonday + 1, nine + 6});
+    EXPECT_EQ(other.passFinished(), Actions {});
 }
 
 TEST(MonitoringSwitch, TicksWaitWhileAReportIsOpenAndThenCatchUp)
@@ -273,55 +273,55 @@ TEST(MonitoringSwitch, TicksWaitWhileAReportIsOpenAndThenCatchUp)
     tenSeconds.interval = {"0", "0", "10"};
     TickInputs overflowing;
     overflowing.interval = {"1e999", "0", "0"};
-    machine.Click(tenSeconds, Monday(Hms(8, 0, 0)));
-    machine.Tick(tenSeconds, Monday(Hms(8, 0, 1)));
-    const Actions failed = machine.Tick(overflowing, Monday(Hms(8, 0, 2)));
+    machine.click(tenSeconds, Monday(Hms(8, 0, 0)));
+    machine.tick(tenSeconds, Monday(Hms(8, 0, 1)));
+    const Actions failed = machine.tick(overflowing, Monday(Hms(8, 0, 2)));
     ASSERT_TRUE(failed.error.has_value());
     EXPECT_EQ(failed.status, std::string(kStatusPrefix) + "00:00:08") << "the previous length is kept";
 
-    machine.ReportOpened();
-    EXPECT_EQ(machine.Tick(overflowing, Monday(Hms(8, 0, 3))), Actions {});
-    machine.OptionChosen(Mode::Daily, nine, Monday(Hms(8, 59, 0)));
-    EXPECT_EQ(machine.Tick(Daily(nine), Monday(nine)), Actions {}) << "the due second passes under the report";
-    machine.ReportClosed();
-    EXPECT_EQ(machine.Tick(Daily(nine), Monday(nine + 30)).startPass, PassKind::Scheduled);
+    machine.reportOpened();
+    EXPECT_EQ(machine.tick(overflowing, Monday(Hms(8, 0, 3))), Actions {});
+    machine.optionChosen(Mode::Daily, nine, Monday(Hms(8, 59, 0)));
+    EXPECT_EQ(machine.tick(Daily(nine), Monday(nine)), Actions {}) << "the due second passes under the report";
+    machine.reportClosed();
+    EXPECT_EQ(machine.tick(Daily(nine), Monday(nine + 30)).startPass, PassKind::Scheduled);
 }
 
 TEST(MonitoringSwitch, SwitchingOnAndTheScheduleControlsBaseTheCountdown)
 {
     const int nine = Hms(9, 0, 0);
     MonitoringSwitch machine;
-    machine.Restore("On", Daily(Hms(9, 30, 0)), Monday(Hms(8, 0, 0)));
+    machine.restore("On", Daily(Hms(9, 30, 0)), Monday(Hms(8, 0, 0)));
     EXPECT_EQ(machine.scheduler().TotalSeconds, 5400);
 
-    machine.TimeChanged(Mode::Daily, nine, Monday(Hms(8, 30, 0)));
+    machine.timeChanged(Mode::Daily, nine, Monday(Hms(8, 30, 0)));
     EXPECT_EQ(machine.scheduler().TotalSeconds, 1800);
-    machine.OptionChosen(Mode::Weekly, nine, Monday(Hms(8, 45, 0)));
+    machine.optionChosen(Mode::Weekly, nine, Monday(Hms(8, 45, 0)));
     EXPECT_EQ(machine.scheduler().TotalSeconds, 900);
-    machine.TimeChanged(Mode::Weekly, Hms(10, 0, 0), Monday(Hms(8, 50, 0)));
+    machine.timeChanged(Mode::Weekly, Hms(10, 0, 0), Monday(Hms(8, 50, 0)));
     EXPECT_EQ(machine.scheduler().TotalSeconds, 900) << "the weekly length stays";
 
     // a time that passed while monitoring was off is not caught up when it is switched on again
     MonitoringSwitch offMeanwhile;
-    offMeanwhile.Click(EverySecond(), Monday(Hms(8, 0, 0)));
-    offMeanwhile.Tick(EverySecond(), Monday(Hms(8, 0, 1)));
-    offMeanwhile.PassFinished();
-    offMeanwhile.Click(EverySecond(), Monday(Hms(8, 0, 2)));
-    offMeanwhile.Click(EverySecond(), Monday(Hms(10, 0, 0)));
-    EXPECT_FALSE(offMeanwhile.Tick(Daily(nine), Monday(Hms(10, 0, 1))).startPass.has_value());
+    offMeanwhile.click(EverySecond(), Monday(Hms(8, 0, 0)));
+    offMeanwhile.tick(EverySecond(), Monday(Hms(8, 0, 1)));
+    offMeanwhile.passFinished();
+    offMeanwhile.click(EverySecond(), Monday(Hms(8, 0, 2)));
+    offMeanwhile.click(EverySecond(), Monday(Hms(10, 0, 0)));
+    EXPECT_FALSE(offMeanwhile.tick(Daily(nine), Monday(Hms(10, 0, 1))).startPass.has_value());
 
     // the interval count goes on across a switch-off and on, and starts over when its mode is chosen
     MonitoringSwitch interval;
     TickInputs tenSeconds;
     tenSeconds.interval = {"0", "0", "10"};
-    interval.Click(tenSeconds, {});
-    interval.Tick(tenSeconds, {});
-    interval.Tick(tenSeconds, {});
-    interval.Click(tenSeconds, {});
-    interval.Click(tenSeconds, {});
-    EXPECT_EQ(interval.Tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:07");
-    interval.OptionChosen(Mode::Interval, 0, {});
-    EXPECT_EQ(interval.Tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:09");
+    interval.click(tenSeconds, {});
+    interval.tick(tenSeconds, {});
+    interval.tick(tenSeconds, {});
+    interval.click(tenSeconds, {});
+    interval.click(tenSeconds, {});
+    EXPECT_EQ(interval.tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:07");
+    interval.optionChosen(Mode::Interval, 0, {});
+    EXPECT_EQ(interval.tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:09");
 }
 
 } // namespace

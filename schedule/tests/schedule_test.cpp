@@ -116,12 +116,12 @@ TEST(IntervalTick, CountsDownAndComesDueEveryFifthTick)
     const TickInputs inputs = Interval("0", "0", "5");
     for (int round = 0; round < 3; ++round) {
         for (const char *countdown : {"00:00:04", "00:00:03", "00:00:02", "00:00:01"}) {
-            const TickResult result = scheduler.Tick(inputs, {});
+            const TickResult result = scheduler.tick(inputs, {});
             EXPECT_EQ(result.status, Status(countdown));
             EXPECT_FALSE(result.due);
             EXPECT_EQ(result.barMaximum, 5);
         }
-        const TickResult fifth = scheduler.Tick(inputs, {});
+        const TickResult fifth = scheduler.tick(inputs, {});
         EXPECT_EQ(fifth.status, Status("00:00:00"));
         EXPECT_EQ(fifth.barValue, 5);
         EXPECT_TRUE(fifth.due);
@@ -134,24 +134,24 @@ TEST(IntervalTick, RoundsTheSumHalfToEven)
     const std::pair<const char *, int> cases[] = {{"2.5", 2}, {"1.5", 2}, {"0.4", 0}};
     for (const auto &[seconds, total] : cases) {
         Scheduler scheduler;
-        scheduler.Tick(Interval("0", "0", seconds), {});
+        scheduler.tick(Interval("0", "0", seconds), {});
         EXPECT_EQ(scheduler.TotalSeconds, total) << seconds;
     }
     Scheduler scheduler;
-    scheduler.Tick(Interval("0.5", "-1.5", "0"), {});
+    scheduler.tick(Interval("0.5", "-1.5", "0"), {});
     EXPECT_EQ(scheduler.TotalSeconds, 1710);
 }
 
 TEST(IntervalTick, RepairsWhatIsNotANumber)
 {
     Scheduler scheduler;
-    const TickResult result = scheduler.Tick(Interval("", "abc", "x"), {});
+    const TickResult result = scheduler.tick(Interval("", "abc", "x"), {});
     EXPECT_EQ(result.repairs[0], "0");
     EXPECT_EQ(result.repairs[1], "0");
     EXPECT_EQ(result.repairs[2], "5");
     EXPECT_EQ(scheduler.TotalSeconds, 5);
 
-    const TickResult fine = scheduler.Tick(Interval("1", "2", "3"), {});
+    const TickResult fine = scheduler.tick(Interval("1", "2", "3"), {});
     for (const auto &repair : fine.repairs)
         EXPECT_FALSE(repair.has_value());
 }
@@ -159,20 +159,20 @@ TEST(IntervalTick, RepairsWhatIsNotANumber)
 TEST(IntervalTick, AnIntervalThatOverflowsIsReportedAndTheOldOneKept)
 {
     Scheduler scheduler;
-    scheduler.Tick(Interval("0", "0", "10"), {});
-    const TickResult result = scheduler.Tick(Interval("1e999", "0", "0"), {});
+    scheduler.tick(Interval("0", "0", "10"), {});
+    const TickResult result = scheduler.tick(Interval("1e999", "0", "0"), {});
     EXPECT_TRUE(result.error.has_value());
     EXPECT_EQ(scheduler.TotalSeconds, 10);
     EXPECT_EQ(result.status, Status("00:00:08"));
-    EXPECT_TRUE(scheduler.Tick(Interval("596524", "0", "0"), {}).error.has_value()) << "hours beyond 32 bits";
+    EXPECT_TRUE(scheduler.tick(Interval("596524", "0", "0"), {}).error.has_value()) << "hours beyond 32 bits";
 }
 
 TEST(IntervalTick, ALoweredIntervalComesDueAtTheNextTick)
 {
     Scheduler scheduler;
     for (int i = 0; i < 8; ++i)
-        scheduler.Tick(Interval("0", "0", "30"), {});
-    const TickResult result = scheduler.Tick(Interval("0", "0", "5"), {});
+        scheduler.tick(Interval("0", "0", "30"), {});
+    const TickResult result = scheduler.tick(Interval("0", "0", "5"), {});
     EXPECT_EQ(result.status, Status("00:00:04")) << "the magnitude of the negative difference";
     EXPECT_FALSE(result.barValue.has_value()) << "the bar keeps its value";
     EXPECT_TRUE(result.due);
@@ -183,31 +183,31 @@ TEST(IntervalTick, LongIntervalsComeDue)
     Scheduler scheduler;
     const TickInputs twoHours = Interval("2", "0", "0");
     for (int tick = 1; tick < 7200; ++tick)
-        ASSERT_FALSE(scheduler.Tick(twoHours, {}).due) << tick;
-    EXPECT_TRUE(scheduler.Tick(twoHours, {}).due);
+        ASSERT_FALSE(scheduler.tick(twoHours, {}).due) << tick;
+    EXPECT_TRUE(scheduler.tick(twoHours, {}).due);
 
     // zero or less: due at every tick, so at most one pass a second
     Scheduler zero;
-    EXPECT_TRUE(zero.Tick(Interval("0", "0", "0"), {}).due);
-    EXPECT_TRUE(zero.Tick(Interval("0", "0", "-3"), {}).due);
+    EXPECT_TRUE(zero.tick(Interval("0", "0", "0"), {}).due);
+    EXPECT_TRUE(zero.tick(Interval("0", "0", "-3"), {}).due);
 }
 
 TEST(DailyTick, IsDueOnceAtItsSecond)
 {
     Scheduler scheduler;
     const int nine = Hms(9, 0, 0);
-    scheduler.BaseCountdown(nine, At(1, Hms(8, 59, 50)));
+    scheduler.baseCountdown(nine, At(1, Hms(8, 59, 50)));
     EXPECT_EQ(scheduler.TotalSeconds, 10);
 
-    TickResult before = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, Hms(8, 59, 58)));
+    TickResult before = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, Hms(8, 59, 58)));
     EXPECT_EQ(before.status, Status("00:00:02"));
     EXPECT_EQ(before.barValue, 8);
     EXPECT_FALSE(before.due);
-    TickResult at = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, nine));
+    TickResult at = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, nine));
     EXPECT_EQ(at.status, Status("00:00:00"));
     EXPECT_EQ(at.barValue, 10);
     EXPECT_TRUE(at.due);
-    TickResult after = scheduler.Tick(TimeOfDay(Mode::Daily, nine), At(1, nine + 1));
+    TickResult after = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, nine + 1));
     EXPECT_FALSE(after.due);
     EXPECT_EQ(after.status, std::string(kStatusPrefix)) << "the bare prefix once the time has passed";
     EXPECT_EQ(after.barValue, 0);
@@ -216,11 +216,11 @@ TEST(DailyTick, IsDueOnceAtItsSecond)
 TEST(DailyTick, CountsFromMidnightToTheNextTime)
 {
     Scheduler scheduler;
-    scheduler.BaseCountdown(Hms(9, 0, 0), At(1, Hms(18, 0, 0)));
+    scheduler.baseCountdown(Hms(9, 0, 0), At(1, Hms(18, 0, 0)));
     EXPECT_EQ(scheduler.TotalSeconds, -Hms(9, 0, 0)) << "based after the time: negative";
-    EXPECT_EQ(scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(1, Hms(23, 59, 59))).status,
+    EXPECT_EQ(scheduler.tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(1, Hms(23, 59, 59))).status,
               std::string(kStatusPrefix));
-    const TickResult midnight = scheduler.Tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(2, 0));
+    const TickResult midnight = scheduler.tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(2, 0));
     EXPECT_EQ(midnight.status, Status("09:00:00"));
     EXPECT_EQ(midnight.barMaximum, -Hms(9, 0, 0));
 }
@@ -231,13 +231,13 @@ TEST(WeeklyTick, IsDueOnlyOnItsWeekday)
     const TickInputs weekly = TimeOfDay(Mode::Weekly, nine, "Wednesday");
     for (int weekday = 0; weekday < 7; ++weekday) {
         Scheduler scheduler;
-        scheduler.BaseCountdown(nine, At(weekday, Hms(8, 0, 0)));
-        const TickResult before = scheduler.Tick(weekly, At(weekday, Hms(8, 30, 0)));
+        scheduler.baseCountdown(nine, At(weekday, Hms(8, 0, 0)));
+        const TickResult before = scheduler.tick(weekly, At(weekday, Hms(8, 30, 0)));
         EXPECT_EQ(before.status, Status("00:30:00 [Wednesday]")) << "the countdown runs to today's time every day";
-        EXPECT_EQ(scheduler.Tick(weekly, At(weekday, nine)).due, weekday == 3) << weekday;
+        EXPECT_EQ(scheduler.tick(weekly, At(weekday, nine)).due, weekday == 3) << weekday;
     }
     Scheduler scheduler;
-    EXPECT_FALSE(scheduler.Tick(TimeOfDay(Mode::Weekly, nine, "wednesday"), At(3, nine)).due) << "exact text";
+    EXPECT_FALSE(scheduler.tick(TimeOfDay(Mode::Weekly, nine, "wednesday"), At(3, nine)).due) << "exact text";
 }
 
 TEST(NowOf, TakesTheDayAndTheSecondOfALocalDate)
@@ -301,15 +301,15 @@ TEST(TimeOfDayTick, ADueTimeBetweenTwoTicksIsNeverSkipped)
     for (const Case &c : cases) {
         Scheduler scheduler;
         scheduler.SwitchedOn(c.previous);
-        EXPECT_EQ(scheduler.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name;
+        EXPECT_EQ(scheduler.tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name;
 
         // a tick and basing the countdown count as the previous moment just as switching on does
         Scheduler ticked;
-        ticked.Tick(Interval("0", "1", "0"), c.previous);
-        EXPECT_EQ(ticked.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after a tick";
+        ticked.tick(Interval("0", "1", "0"), c.previous);
+        EXPECT_EQ(ticked.tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after a tick";
         Scheduler based;
-        based.BaseCountdown(c.time, c.previous);
-        EXPECT_EQ(based.Tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after basing";
+        based.baseCountdown(c.time, c.previous);
+        EXPECT_EQ(based.tick(TimeOfDay(c.mode, c.time, c.day), c.now).due, c.due) << c.name << ", after basing";
     }
 }
 
@@ -319,13 +319,13 @@ TEST(TimeOfDayTick, MissedOccurrencesRunOnce)
     const TickInputs daily = TimeOfDay(Mode::Daily, nine);
     Scheduler scheduler;
     scheduler.SwitchedOn(At(1, Hms(8, 0, 0)));
-    EXPECT_TRUE(scheduler.Tick(daily, At(4, Hms(10, 0, 0))).due) << "three missed days";
-    EXPECT_FALSE(scheduler.Tick(daily, At(4, Hms(10, 0, 1))).due);
-    EXPECT_FALSE(scheduler.Tick(daily, At(5, nine - 1)).due);
-    EXPECT_TRUE(scheduler.Tick(daily, At(5, nine)).due) << "the next day as usual";
+    EXPECT_TRUE(scheduler.tick(daily, At(4, Hms(10, 0, 0))).due) << "three missed days";
+    EXPECT_FALSE(scheduler.tick(daily, At(4, Hms(10, 0, 1))).due);
+    EXPECT_FALSE(scheduler.tick(daily, At(5, nine - 1)).due);
+    EXPECT_TRUE(scheduler.tick(daily, At(5, nine)).due) << "the next day as usual";
 
     // a fast timer may tick twice within the second of the time
-    EXPECT_FALSE(scheduler.Tick(daily, At(5, nine)).due);
+    EXPECT_FALSE(scheduler.tick(daily, At(5, nine)).due);
 }
 
 TEST(TimeOfDayTick, AClockSetBackNeverRunsAnOccurrenceTwice)
@@ -335,16 +335,16 @@ TEST(TimeOfDayTick, AClockSetBackNeverRunsAnOccurrenceTwice)
     const TickInputs daily = TimeOfDay(Mode::Daily, time);
     Scheduler scheduler;
     scheduler.SwitchedOn(At(1, Hms(2, 0, 0)));
-    EXPECT_TRUE(scheduler.Tick(daily, At(1, time)).due);
-    EXPECT_FALSE(scheduler.Tick(daily, At(1, Hms(2, 59, 59))).due);
+    EXPECT_TRUE(scheduler.tick(daily, At(1, time)).due);
+    EXPECT_FALSE(scheduler.tick(daily, At(1, Hms(2, 59, 59))).due);
     for (int second : {Hms(2, 0, 0), time - 1, time, time + 1})
-        EXPECT_FALSE(scheduler.Tick(daily, At(1, second)).due) << second;
+        EXPECT_FALSE(scheduler.tick(daily, At(1, second)).due) << second;
     // nor does switching off and on again in the repeated hour
     scheduler.SwitchedOn(At(1, Hms(2, 10, 0)));
-    EXPECT_FALSE(scheduler.Tick(daily, At(1, Hms(2, 40, 0))).due);
+    EXPECT_FALSE(scheduler.tick(daily, At(1, Hms(2, 40, 0))).due);
 
-    EXPECT_FALSE(scheduler.Tick(daily, At(2, time - 1)).due);
-    EXPECT_TRUE(scheduler.Tick(daily, At(2, time)).due) << "the next day's occurrence is a new one";
+    EXPECT_FALSE(scheduler.tick(daily, At(2, time - 1)).due);
+    EXPECT_TRUE(scheduler.tick(daily, At(2, time)).due) << "the next day's occurrence is a new one";
 }
 
 TEST(IntervalTick, TheCountHoldsWhileAPassRuns)
@@ -352,24 +352,24 @@ TEST(IntervalTick, TheCountHoldsWhileAPassRuns)
     Scheduler scheduler;
     const TickInputs inputs = Interval("0", "0", "5");
     for (int tick = 1; tick < 5; ++tick)
-        scheduler.Tick(inputs, {});
-    ASSERT_TRUE(scheduler.Tick(inputs, {}).due);
+        scheduler.tick(inputs, {});
+    ASSERT_TRUE(scheduler.tick(inputs, {}).due);
     for (int tick = 0; tick < 3; ++tick) {
-        const TickResult during = scheduler.Tick(inputs, {}, true);
+        const TickResult during = scheduler.tick(inputs, {}, true);
         EXPECT_EQ(during.status, Status("00:00:05")) << "the next interval counts from the end of the pass";
         EXPECT_EQ(during.barValue, 0);
         EXPECT_FALSE(during.due);
     }
-    EXPECT_FALSE(scheduler.Tick(Interval("0", "0", "0"), {}, true).due) << "even an interval of zero waits";
+    EXPECT_FALSE(scheduler.tick(Interval("0", "0", "0"), {}, true).due) << "even an interval of zero waits";
     for (const char *countdown : {"00:00:04", "00:00:03", "00:00:02", "00:00:01"})
-        EXPECT_EQ(scheduler.Tick(inputs, {}).status, Status(countdown));
-    EXPECT_TRUE(scheduler.Tick(inputs, {}).due);
+        EXPECT_EQ(scheduler.tick(inputs, {}).status, Status(countdown));
+    EXPECT_TRUE(scheduler.tick(inputs, {}).due);
 }
 
 TEST(Tick, DoesNothingWithoutAMode)
 {
     Scheduler scheduler;
-    const TickResult result = scheduler.Tick(TimeOfDay(Mode::None, 0), At(0, 0));
+    const TickResult result = scheduler.tick(TimeOfDay(Mode::None, 0), At(0, 0));
     EXPECT_FALSE(result.status.has_value());
     EXPECT_FALSE(result.due);
 }
