@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -180,6 +181,12 @@ void AdaptersTest::theAutostartEntryStartsThisProgram()
     QVERIFY2(text.contains("\nExec=\"/opt/my apps/tarnwick\"\n"), text.constData());
     QVERIFY(text.startsWith("[Desktop Entry]\n"));
     entry.close();
+    // the desktop's own validator accepts it (desktop-file-utils is installed by scripts/deps)
+    QProcess validate;
+    validate.start(u"desktop-file-validate"_s, {autostart.entryPath()});
+    QVERIFY2(validate.waitForFinished(30000), "desktop-file-validate did not run: install desktop-file-utils");
+    QVERIFY2(validate.exitStatus() == QProcess::NormalExit && validate.exitCode() == 0,
+             validate.readAllStandardOutput().constData());
     autostart.remove();
     QVERIFY(!QFileInfo::exists(autostart.entryPath()));
     autostart.remove(); // nothing to remove: no failure

@@ -15,7 +15,9 @@ for size in 16 32 48 256; do
     test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/tarnwick.png" || { echo "FAIL: no ${size}px icon"; exit 1; }
 done
 test -s "$prefix/share/icons/hicolor/scalable/apps/tarnwick.svg" || { echo "FAIL: no scalable icon"; exit 1; }
+test -s "$prefix/share/metainfo/example.quelvane.Tarnwick.metainfo.xml" || { echo "FAIL: no AppStream metainfo"; exit 1; }
+test -s "$prefix/share/man/man1/tarnwick.1.gz" || { echo "FAIL: no manual page"; exit 1; }
 # nothing but the program's own files
-extra=$(find "$prefix" -type f | grep -vE '/bin/tarnwick$|/applications/tarnwick\.desktop$|/apps/tarnwick\.(png|svg)$' || true)
+extra=$(find "$prefix" -type f | grep -vE '/bin/tarnwick$|/applications/tarnwick\.desktop$|/apps/tarnwick\.(png|svg)$|/metainfo/example\.quelvane\.Tarnwick\.metainfo\.xml$|/doc/tarnwick/(copyright|changelog\.gz)$|/man1/tarnwick\.1\.gz$' || true)
 [ -z "$extra" ] || { echo "FAIL: unexpected files installed: $extra"; exit 1; }
 echo "installed: $(find "$prefix" -type f | wc -l) files"
