@@ -79,6 +79,7 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
 
 void Monitor::cancel()
 {
+    m_closing = true;
     m_cancel->store(true);
 }
 
@@ -86,7 +87,8 @@ void Monitor::finish(Job &job)
 {
     m_store = std::move(job.store);
     m_running = false;
-    if (job.result.cancelled)
+    // closing: a pass that ended just before it was cancelled is dropped as well, messages and all
+    if (job.result.cancelled || m_closing)
         return;
 
     if (const std::optional<std::string> failures = FailureDescription(job.result.failures)) {
