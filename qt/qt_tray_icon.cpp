@@ -40,10 +40,11 @@ void QtTrayIcon::notify(int message)
 
 void QtTrayIcon::show(const std::string &tip)
 {
-    m_icon = std::make_unique<QSystemTrayIcon>(ApplicationIcon());
+    hide();
+    m_icon = new QSystemTrayIcon(ApplicationIcon(), this);
     m_icon->setToolTip(QString::fromStdString(tip));
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &QtTrayIcon::activated);
-    connect(m_icon.get(), &QSystemTrayIcon::messageClicked, this, [this] {
+    connect(m_icon, &QSystemTrayIcon::activated, this, &QtTrayIcon::activated);
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this, [this] {
         m_balloonTimer->stop();
         notify(app::cSysTray::BalloonClicked);
     });
@@ -53,9 +54,11 @@ void QtTrayIcon::show(const std::string &tip)
 void QtTrayIcon::hide()
 {
     m_balloonTimer->stop();
-    if (m_icon)
-        m_icon->hide();
-    m_icon.reset();
+    if (m_icon == nullptr)
+        return;
+    m_icon->hide();
+    delete m_icon;
+    m_icon = nullptr;
 }
 
 void QtTrayIcon::setTip(const std::string &tip)

@@ -7,7 +7,6 @@
 #include <QSystemTrayIcon>
 
 #include <functional>
-#include <memory>
 
 class QTimer;
 
@@ -34,9 +33,6 @@ public:
     void setTip(const std::string &tip) override;
     void showBalloon(const std::string &title, const std::string &text, int timeoutMilliseconds) override;
 
-    // The icon as the desktop sees it (present only while shown).
-    const QSystemTrayIcon *icon() const { return m_icon.get(); }
-
 Q_SIGNALS:
     // A balloon was handed to the desktop.
     void balloonShown(const QString &title, const QString &text);
@@ -47,7 +43,8 @@ private:
 
     std::function<bool()> m_available;
     std::function<void(int)> m_notify;
-    std::unique_ptr<QSystemTrayIcon> m_icon;
+    // a child while shown, so that whoever looks at this object's children finds the icon the desktop sees
+    QSystemTrayIcon *m_icon = nullptr;
     QTimer *m_balloonTimer = nullptr;
 };
 
