@@ -50,9 +50,18 @@ pids+=($!)
 until_true 'xwininfo -root -tree | grep -q "(\"panel\" \"trayer\")"' ||
     fail "the tray host did not start: $(cat "$work/trayer.log")"
 
-"$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program() {
+    "$program" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    pids+=($program_pid)
+}
+stop_program() {
+    kill -TERM "$program_pid"
+    wait "$program_pid"
+    status=$?
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+start_program
 
 tray_icon() {
     xwininfo -root -tree | awk '/\("panel" "trayer"\)/ { inside = 1; next } inside && /\("tarnwick" "Tarnwick"\)/ { print $1; exit }'
@@ -81,17 +90,12 @@ until_true 'xdotool mousemove --window "$(tray_icon)" 5 5 click 1; sleep 0.3; ma
     fail "a click on the tray icon did not bring the window back"
 echo "a click on the icon brought the window back"
 
-kill -TERM "$program_pid"
-wait "$program_pid"
-status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+stop_program
 echo "closed on SIGTERM with status 0"
 
 # Start hidden: both start-up options on.
 printf '[Tarnwick]\nWindows Startup=On\nMinimized=On\n' >"$XDG_CONFIG_HOME/Quelvane.ini"
-"$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program
 until_true '[ -n "$(tray_icon)" ]' || fail "the tray icon did not appear when starting hidden"
 sleep 2
 window=$(main_window)
@@ -112,7 +116,4 @@ centre_y=$((y + height / 2))
     fail "the window came back at $x,$y, not centred on the 1280x800 screen"
 echo "a click on the icon brought it back, centred"
 
-kill -TERM "$program_pid"
-wait "$program_pid"
-status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+stop_program
