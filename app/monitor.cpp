@@ -86,7 +86,8 @@ void Monitor::finish(Job &job)
 {
     m_store = std::move(job.store);
     m_running = false;
-    if (job.result.cancelled)
+    // Cancelled, or it had ended just before the window closed: nothing is shown after the close.
+    if (job.result.cancelled || m_cancel->load())
         return;
 
     if (const std::optional<std::string> failures = FailureDescription(job.result.failures)) {

@@ -183,6 +183,23 @@ TEST_F(MonitoringTest, ClosingDuringAPassCancelsItAndWaits)
     EXPECT_TRUE(harness.prompts.errors.empty());
 }
 
+TEST_F(MonitoringTest, APassThatEndedBeforeTheCloseShowsNothingAfterIt)
+{
+    listTheFolder();
+    harness.start();
+    runByHand();
+    harness.tree.writeFile("watched/new.txt", kTime);
+    harness.app().PushButton6_Click();
+    // the work has ended, its completion has not arrived yet when the window closes
+    harness.queuedWorker.runWork();
+    harness.app().Form_QueryUnload();
+    harness.queuedWorker.completeAll();
+    EXPECT_FALSE(harness.app().monitor().running());
+    EXPECT_TRUE(harness.view.history.empty());
+    EXPECT_EQ(harness.prompts.messages, std::vector<std::string> {"No changes since last monitor."});
+    EXPECT_TRUE(harness.prompts.errors.empty());
+}
+
 TEST(PassReport, FailuresAreDescribedOnce)
 {
     EXPECT_EQ(app::FailureDescription({}), std::nullopt);
