@@ -79,7 +79,6 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
 
 void Monitor::cancel()
 {
-    m_closing = true;
     m_cancel->store(true);
 }
 
@@ -87,8 +86,8 @@ void Monitor::finish(Job &job)
 {
     m_store = std::move(job.store);
     m_running = false;
-    // closing: a pass that ended just before it was cancelled is dropped as well, messages and all
-    if (job.result.cancelled || m_closing)
+    // Cancelled, or it had ended just before the window closed: nothing is shown after the close.
+    if (job.result.cancelled || m_cancel->load())
         return;
 
     if (const std::optional<std::string> failures = FailureDescription(job.result.failures)) {

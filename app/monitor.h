@@ -50,7 +50,6 @@ private:
     std::string m_historyLogPath;
     SnapshotStore m_store;
     bool m_running = false;
-    bool m_closing = false;
     std::shared_ptr<std::atomic<bool>> m_cancel = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<Monitor *> m_self = std::make_shared<Monitor *>(this);
 };

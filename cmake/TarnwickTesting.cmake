@@ -14,16 +14,17 @@ else()
 endif()
 include(GoogleTest)
 
-# tarnwick_add_gtest(<name> SOURCES <files...> LIBRARIES <targets...>)
+# tarnwick_add_gtest(<name> [TEST_PREFIX <text>] SOURCES <files...> LIBRARIES <targets...>)
+# TEST_PREFIX goes before the name of every test found in the executable, so that `ctest -R` can pick them.
 function(tarnwick_add_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "" "TEST_PREFIX" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} tarnwick_gtest_main GTest::gtest tarnwick_options)
     if(CMAKE_CROSSCOMPILING)
         # One process per executable: every start under an emulator is expensive.
         add_test(NAME ${name} COMMAND ${name})
     else()
-        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+        gtest_discover_tests(${name} TEST_PREFIX "${ARG_TEST_PREFIX}" DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
     endif()
 endfunction()
 
