@@ -68,7 +68,7 @@ int run(HINSTANCE instance)
             TemporaryFolder(),
             &DesktopFolder,
         });
-        window.connectTo(application, prompts, tray);
+        window.connectTo(application, &prompts, &tray);
 
         application.Form_Load();
         // asked to close while a report of the start-up was open: the loop below closes at once

@@ -299,11 +299,11 @@ HWND MainWindow::control(Control which) const
     return which == Control::Form1 ? m_window : m_controls[static_cast<std::size_t>(which)];
 }
 
-void MainWindow::connectTo(app::Application &application, MessageBoxPrompts &prompts, TrayIcon &tray)
+void MainWindow::connectTo(app::Application &application, MessageBoxPrompts *prompts, TrayIcon *tray)
 {
     m_application = &application;
-    m_prompts = &prompts;
-    m_tray = &tray;
+    m_prompts = prompts;
+    m_tray = tray;
 }
 
 int MainWindow::boxIndex(HWND window) const

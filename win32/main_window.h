@@ -61,9 +61,9 @@ public:
     HWND handle() const { return m_window; }
     HWND control(app::Control control) const;
 
-    // Forwards the controls' events to the application from now on. The prompts are closed first when the window
-    // is closed while one is open; the tray icon is put back when the taskbar is re-created.
-    void connectTo(app::Application &application, MessageBoxPrompts &prompts, TrayIcon &tray);
+    // Forwards the controls' events to the application from now on. The prompts, when given, are closed first when
+    // the window is closed while one is open; the tray icon, when given, is put back when the taskbar is re-created.
+    void connectTo(app::Application &application, MessageBoxPrompts *prompts = nullptr, TrayIcon *tray = nullptr);
     // The window was asked to close while a dialog was open: it closes as soon as the dialog has gone.
     bool closeRequested() const { return m_closeRequested; }
 
