@@ -448,6 +448,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             }
         }
         break;
+    case WM_GETMINMAXINFO: {
+        // The design's size holds even where it is larger than the screen (a small screen at a high DPI).
+        auto *limits = reinterpret_cast<MINMAXINFO *>(lParam);
+        const RECT frame = WindowRectFor(TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi),
+                                         kWindowStyle, kWindowExStyle, m_dpi);
+        limits->ptMaxTrackSize.x = std::max<LONG>(limits->ptMaxTrackSize.x, frame.right - frame.left);
+        limits->ptMaxTrackSize.y = std::max<LONG>(limits->ptMaxTrackSize.y, frame.bottom - frame.top);
+        return 0;
+    }
     case WM_DPICHANGED: {
         m_dpi = HIWORD(wParam);
         makeFonts();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real tarnwick.exe under Wine, driven from the outside as a user and the session would drive it:
 #  - started hidden in the tray, a second start ends at once with status 0 and brings the first one's window
-#    forward, with a client area of 1064 x 434 pixels;
+#    forward, with a client area of 1064 x 434 pixels; at 144 dpi it is 1596 x 651;
 #  - with a folder on a 1-second schedule, changes of a real tree between passes reach the history log in the
 #    prefix's %TEMP%, one CR LF line each;
 #  - a close request (taskkill without /f) ends it with status 0.
@@ -24,6 +24,7 @@ work=$(mktemp -d)
 reset() {
     wine taskkill /f /im tarnwick.exe >/dev/null 2>&1
     wine reg delete 'HKCU\Software\VB and VBA Program Settings\Quelvane' /f >/dev/null 2>&1
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
     rm -rf "$WINEPREFIX/drive_c/tarnwick-program-test" "$log"
 }
 trap 'reset; rm -rf "$work"' EXIT
@@ -84,29 +85,52 @@ until_true '[[ -n "$(shown_window)" ]]' || fail "the first copy's window did not
 kill -0 "$program_pid" 2>/dev/null || fail "the first copy ended"
 close_program
 
+echo "== at 144 dpi the design's twips give more pixels"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+set_settings
+start scaled
+until_true '[[ -n "$(shown_window)" ]]' || fail "the window did not appear: $(cat "$work/scaled.log")"
+[[ "$(shown_window)" == 1596x651 ]] || fail "at 144 dpi the client area is $(shown_window), not 1596x651"
+close_program
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+
 echo "== passes on a 1-second schedule reach the log"
+# A file appears in the tree whole, with its time: written beside the tree, then renamed into it.
+put() {
+    echo "$2" >"$tree/../staged"
+    [[ -n "${3:-}" ]] && touch -d "$3" "$tree/../staged"
+    mv "$tree/../staged" "$tree/$1"
+}
 mkdir -p "$tree/sub"
 echo a >"$tree/a.txt"
 echo b >"$tree/sub/b.txt"
 set_settings Folders "${tree_windows}|234SSDEPERATATORZZ|" Option3 True Text1 0 Text2 0 Text3 1 StartStopState On
 start monitoring
 # the first pass records the tree and reports nothing
-sleep 4
+sleep 3
 kill -0 "$program_pid" 2>/dev/null || fail "the program did not keep running: $(cat "$work/monitoring.log")"
 [[ ! -e "$log" ]] || fail "the first pass reported changes"
+# Once a new file is reported, the first pass is past: a file a second until one is (up to 30 s).
+for probe in $(seq 30); do
+    put "probe$probe.txt" p
+    sleep 1
+    grep -q 'Added file .*probe' "$log" 2>/dev/null && break
+done
+grep -q 'Added file .*probe' "$log" 2>/dev/null || fail "no pass reported a new file"
+sleep 2 # the last probes' passes
+before=$(grep -c "" "$log")
 
-echo c >"$tree/c.txt"
+put c.txt c
 rm "$tree/sub/b.txt"
-echo changed >"$tree/a.txt"
-touch -d '+1 hour' "$tree/a.txt"
+put a.txt changed '+1 hour'
 expected=(
     "Added file ${tree_windows}c.txt"
     "Removed file ${tree_windows}sub\\b.txt"
     "Modified file ${tree_windows}a.txt"
 )
-until_true '[[ $(grep -c "" "$log" 2>/dev/null) -ge 3 ]]' || fail "the changes did not reach the log at $log"
+until_true '[[ $(grep -c "" "$log") -ge $((before + 3)) ]]' || fail "the changes did not reach the log at $log"
 sleep 2 # any further line would be a change reported twice
-[[ $(grep -c "" "$log") -eq 3 ]] || fail "the log holds more than the three changes"
+[[ $(grep -c "" "$log") -eq $((before + 3)) ]] || fail "the log holds more than the three changes"
 for line in "${expected[@]}"; do
     grep -qF -- " $line"$'\r' "$log" || fail "no line \"<date time> $line\" (CR LF) in the log"
 done
