@@ -215,6 +215,74 @@ TEST_F(WindowTest, TheNumericCheckRunsWhenTheFocusMovesToAnotherControlOnly)
     ::DestroyWindow(other);
 }
 
+TEST_F(WindowTest, TabGoesThroughTheControlsInDesignOrderDownToTheHiddenButton)
+{
+    window.showNormal();
+    ::SetForegroundWindow(window.handle());
+    const auto tab = [&] {
+        MSG message {::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(::IsDialogMessageW(window.handle(), &message));
+        pump();
+        return ::GetFocus();
+    };
+    ::SetFocus(control(Control::PushButton11));
+    pump();
+    EXPECT_EQ(tab(), control(Control::PushButton12));
+    EXPECT_EQ(tab(), control(Control::PushButton6)) << "below the client area, still reached with Tab";
+    EXPECT_EQ(tab(), control(Control::ListView1)) << "round again; Frame4 and the bar take no focus";
+    EXPECT_EQ(tab(), control(Control::PushButton3));
+}
+
+TEST_F(WindowTest, FramesOptionButtonsAndCheckBoxesAreWhiteUntilTheSkinGivesThemTheButtonFace)
+{
+    const auto background = [&](Control which) {
+        const HDC screen = ::GetDC(nullptr);
+        const auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(window.handle(), WM_CTLCOLORSTATIC,
+                                                                   reinterpret_cast<WPARAM>(screen),
+                                                                   reinterpret_cast<LPARAM>(control(which))));
+        ::ReleaseDC(nullptr, screen);
+        LOGBRUSH description {};
+        ::GetObjectW(brush, sizeof description, &description);
+        return description.lbColor;
+    };
+    for (const Control which : {Control::Frame3, Control::Option5, Control::Check4, Control::Label2})
+        EXPECT_EQ(background(which), RGB(255, 255, 255)) << app::ControlName(which);
+    window.applySkinColours();
+    for (const Control which : {Control::Frame3, Control::Option5, Control::Check4, Control::Label2})
+        EXPECT_EQ(background(which), ::GetSysColor(COLOR_BTNFACE)) << app::ControlName(which);
+}
+
+TEST_F(WindowTest, ADoubleClickOrDeleteRemovesTheSelectedFolder)
+{
+    FakeSettingsStore &settings = program->settings;
+    const HWND list = control(Control::ListView1);
+    program->application.folderList().restore("C:\\A\\|234SSDEPERATATORZZ|C:\\B\\|234SSDEPERATATORZZ|"
+                                              "C:\\C\\|234SSDEPERATATORZZ|");
+    ASSERT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    const auto select = [&](int row) {
+        LVITEMW state {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    };
+
+    select(1);
+    NMITEMACTIVATE click {};
+    click.hdr = {list, static_cast<UINT_PTR>(ControlId(Control::ListView1)), static_cast<UINT>(NM_DBLCLK)};
+    click.iItem = 1;
+    ::SendMessageW(window.handle(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(cellOf(list, 1, 0), L"C:\\C\\");
+    EXPECT_EQ(settings.values["Folders"], "C:\\A\\|234SSDEPERATATORZZ|C:\\C\\|234SSDEPERATATORZZ|");
+
+    select(0);
+    NMLVKEYDOWN key {};
+    key.hdr = {list, static_cast<UINT_PTR>(ControlId(Control::ListView1)), static_cast<UINT>(LVN_KEYDOWN)};
+    key.wVKey = VK_DELETE;
+    ::SendMessageW(window.handle(), WM_NOTIFY, key.hdr.idFrom, reinterpret_cast<LPARAM>(&key));
+    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(cellOf(list, 0, 0), L"C:\\C\\");
+}
+
 TEST_F(WindowTest, TheHistoryViewServesItsRowsFromThePassesBatches)
 {
     const HWND list = control(Control::ListView2);
