@@ -69,8 +69,12 @@ Section "Uninstall"
   StrCmp $0 0 +3
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
     Sleep 1000
-  ; the user's start with Windows: the program registers itself under its file name
+  ; The user's start with Windows: the program registers itself under the name of the first program file of its
+  ; folder, tarnwick.exe where the file system lists names in order, perhaps uninstall.exe where it does not.
   DeleteRegValue HKCU "${RUN_KEY}" "tarnwick.exe"
+  ReadRegStr $1 HKCU "${RUN_KEY}" "uninstall.exe"
+  StrCmp $1 '"$INSTDIR\tarnwick.exe"' 0 +2
+    DeleteRegValue HKCU "${RUN_KEY}" "uninstall.exe"
   Delete "$SMPROGRAMS\Tarnwick.lnk"
   Delete "$INSTDIR\tarnwick.exe"
   Delete "$INSTDIR\uninstall.exe"

@@ -263,7 +263,6 @@ void MainWindow::layout()
     ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const auto px = [this](int twips) { return TwipsToPixels(twips, m_dpi); };
-    ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_windowFont), FALSE);
     for (const Design &design : kDesign) {
         int left = design.left;
         int top = design.top;
@@ -284,8 +283,11 @@ void MainWindow::layout()
     const LRESULT border = 6;
     ::SendMessageW(control(Control::cboWeekly), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                    std::max<LRESULT>(px(345) - border, 1));
-    if (m_tooltip != nullptr)
+    if (m_tooltip != nullptr) {
+        // the window's own font, Arial 9 points regular
+        ::SendMessageW(m_tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(m_windowFont), FALSE);
         ::SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
+    }
     for (const Control list : {Control::ListView1, Control::ListView2}) {
         const auto &columns = m_columns[list == Control::ListView1 ? 0 : 1];
         for (std::size_t i = 0; i < columns.size(); ++i)

@@ -20,7 +20,9 @@ reset() {
     [[ -f "$folder/uninstall.exe" ]] && wine "$folder/uninstall.exe" /S _?="C:\\Program Files\\Tarnwick" >/dev/null 2>&1
     rm -rf "$folder" "$shortcut" "$log"
     wine reg delete "$uninstall_key" /f >/dev/null 2>&1
-    wine reg delete "$run_key" /v tarnwick.exe /f >/dev/null 2>&1
+    for name in tarnwick.exe uninstall.exe other.exe; do
+        wine reg delete "$run_key" /v "$name" /f >/dev/null 2>&1
+    done
     wine reg delete 'HKCU\Software\VB and VBA Program Settings\Quelvane' /f >/dev/null 2>&1
 }
 trap reset EXIT
@@ -56,6 +58,9 @@ until_true '! kill -0 $program 2>/dev/null' || fail "the installed program did n
 echo "== uninstall"
 # what the user made: start with Windows, settings and a log
 wine reg add "$run_key" /v tarnwick.exe /t REG_SZ /d '"C:\Program Files\Tarnwick\tarnwick.exe"' /f >/dev/null
+# where the folder lists uninstall.exe first, that is the name; another program's value of that name stays
+wine reg add "$run_key" /v uninstall.exe /t REG_SZ /d '"C:\Program Files\Tarnwick\tarnwick.exe"' /f >/dev/null
+wine reg add "$run_key" /v other.exe /t REG_SZ /d '"C:\Program Files\Other\other.exe"' /f >/dev/null
 wine reg add "$settings_key" /v Text3 /t REG_SZ /d 7 /f >/dev/null
 printf 'a line\r\n' >"$log"
 wine "$folder/uninstall.exe" /S
@@ -64,6 +69,8 @@ until_true '[[ ! -e "$folder" ]]' || fail "the program folder is still there: $(
 [[ ! -e "$shortcut" ]] || fail "the Start-menu shortcut is still there"
 until_true '! has_value "$uninstall_key" UninstallString' || fail "the Uninstall entry is still there"
 ! has_value "$run_key" tarnwick.exe || fail "the Run value is still there"
+! has_value "$run_key" uninstall.exe || fail "the Run value named after the uninstaller is still there"
+has_value "$run_key" other.exe || fail "another program's Run value was removed"
 has_value "$settings_key" Text3 || fail "the user's settings were removed"
 [[ -f "$log" ]] || fail "the user's history log was removed"
 echo "installed, ran and uninstalled"
