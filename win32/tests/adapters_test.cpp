@@ -3,6 +3,7 @@
 
 #include "win32/adapters.h"
 #include "win32/dpi.h"
+#include "win32/message_box_prompts.h"
 #include "win32/registry_settings_store.h"
 #include "win32/run_key_autostart.h"
 #include "win32/system_locale.h"
@@ -13,6 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
+
+#include <ole2.h>
+#include <shlobj.h>
 
 namespace tarnwick::win32 {
 namespace {
@@ -133,6 +138,104 @@ TEST(Clipboard, HoldsTheWholeTextAsUnicode)
         ::GlobalUnlock(data);
     ::CloseClipboard();
     EXPECT_EQ(pasted, Wide(text));
+}
+
+// Plays the user of the next folder browser this process opens: notes whether it shows the title, then selects
+// the folder and confirms, or cancels when there is none.
+class PickerUser
+{
+public:
+    PickerUser(std::wstring title, std::wstring folder)
+        : m_thread([this, title = std::move(title), folder = std::move(folder)] { act(title, folder); })
+    {
+    }
+    ~PickerUser()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    PickerUser(const PickerUser &) = delete;
+    PickerUser &operator=(const PickerUser &) = delete;
+    // Whether the browser showed the title; waits until the user is done.
+    bool sawTitle()
+    {
+        m_thread.join();
+        return m_sawTitle;
+    }
+
+private:
+    struct Search {
+        HWND dialog = nullptr;
+        const std::wstring *title = nullptr;
+        bool found = false;
+    };
+    void act(const std::wstring &title, const std::wstring &folder)
+    {
+        Search search;
+        search.title = &title;
+        for (int attempt = 0; attempt < 200 && search.dialog == nullptr; ++attempt) {
+            ::Sleep(50);
+            ::EnumWindows(
+                [](HWND window, LPARAM data) {
+                    DWORD process = 0;
+                    ::GetWindowThreadProcessId(window, &process);
+                    wchar_t name[16] = {};
+                    ::GetClassNameW(window, name, 16);
+                    if (process != ::GetCurrentProcessId() || std::wstring_view(name) != L"#32770" ||
+                        !::IsWindowVisible(window))
+                        return TRUE;
+                    reinterpret_cast<Search *>(data)->dialog = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+        }
+        if (search.dialog == nullptr)
+            return;
+        ::EnumChildWindows(
+            search.dialog,
+            [](HWND child, LPARAM data) {
+                auto &found = *reinterpret_cast<Search *>(data);
+                wchar_t text[256] = {};
+                ::GetWindowTextW(child, text, 256);
+                found.found = found.found || *found.title == text;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        m_sawTitle = search.found;
+        if (!folder.empty())
+            ::SendMessageW(search.dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        ::PostMessageW(search.dialog, WM_COMMAND, folder.empty() ? IDCANCEL : IDOK, 0);
+    }
+
+    bool m_sawTitle = false;
+    std::thread m_thread;
+};
+
+TEST(FolderPicker, GivesTheChosenFoldersPathOrNothingWhenCancelled)
+{
+    ::OleInitialize(nullptr);
+    struct Case {
+        const wchar_t *select;
+        const char *chosen;
+    };
+    const Case cases[] = {
+        {L"C:\\windows", "C:\\windows"}, // no trailing backslash
+        {L"C:\\", "C:\\"}, // a drive root keeps its one
+        {L"", ""}, // cancelled
+    };
+    for (const Case &c : cases) {
+        MessageBoxPrompts prompts(nullptr);
+        std::string chosen;
+        bool sawTitle = false;
+        {
+            PickerUser user(L"Please select folder:", c.select);
+            chosen = prompts.browseForFolder("Please select folder:");
+            sawTitle = user.sawTitle();
+        }
+        EXPECT_EQ(chosen, c.chosen) << Narrow(c.select);
+        EXPECT_TRUE(sawTitle) << "the browser shows the title it was given";
+    }
+    ::OleUninitialize();
 }
 
 TEST(Launcher, NotepadGetsTheLogAsOneQuotedArgument)
