@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/toolkit.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace tarnwick::win32 {
+
+// The notification-area icon through Shell_NotifyIconW. The shell reports mouse and balloon events to the window
+// with the callback message, the event in the low word of lParam (the numbers of app::cSysTray::Message).
+class TrayIcon final : public app::TrayIcon
+{
+public:
+    TrayIcon(HWND window, UINT callbackMessage, HICON icon);
+    ~TrayIcon() override;
+    TrayIcon(const TrayIcon &) = delete;
+    TrayIcon &operator=(const TrayIcon &) = delete;
+
+    bool available() const override;
+    void show(const std::string &tip) override;
+    void hide() override;
+    void setTip(const std::string &tip) override;
+    void showBalloon(const std::string &title, const std::string &text, int timeoutMilliseconds) override;
+
+    // Adds the icon again after the taskbar has been re-created (Explorer restarted), when it is shown.
+    void restore();
+
+private:
+    NOTIFYICONDATAW record(UINT flags) const;
+    bool add();
+
+    HWND m_window;
+    UINT m_callbackMessage;
+    HICON m_icon;
+    std::wstring m_tip;
+    bool m_shown = false;
+    bool m_added = false;
+};
+
+} // namespace tarnwick::win32
