@@ -335,8 +335,9 @@ private:
     {
         for (const char c : literal) {
             if (c == ' ') {
-                // one blank of the pattern stands for any run of blanks
-                if (m_pos >= m_text.size() || m_text[m_pos] != ' ')
+                // a run of blanks of the pattern ("h:mm  ss", or blanks the time zone left) stands for any run
+                const bool inRun = m_pos > 0 && m_text[m_pos - 1] == ' ';
+                if (!inRun && (m_pos >= m_text.size() || m_text[m_pos] != ' '))
                     return false;
                 while (m_pos < m_text.size() && m_text[m_pos] == ' ')
                     ++m_pos;
@@ -508,9 +509,11 @@ std::optional<Date> TextToDate(std::string_view text, const DateTextFormat &form
 
     if (auto parts = parseWith(input, both, format, true))
         return DateFromParts(*parts);
-    if (auto parts = parseWith(input, tokenize(format.datePattern), format, true))
-        return DateFromParts(*parts);
+    // The time alone before the date alone: where both read the text ("01.01.00" is 1:01 and also 1 January of
+    // year 0 in Danish), it was written as a time, the form a stored time of day has.
     if (auto parts = parseWith(input, timeTokens, format, false))
+        return DateFromParts(*parts);
+    if (auto parts = parseWith(input, tokenize(format.datePattern), format, true))
         return DateFromParts(*parts);
     return std::nullopt;
 }

@@ -53,7 +53,8 @@ struct DateTextFormat {
 // of day is exactly midnight.
 std::string DateToText(Date date, const DateTextFormat &format);
 
-// The inverse of DateToText under the same format: a date and time, a date alone or a time alone.
+// The inverse of DateToText under the same format: a date and time, a time alone or a date alone (a text that
+// reads as either is the time).
 std::optional<Date> TextToDate(std::string_view text, const DateTextFormat &format);
 
 // Whole seconds of a Date's time of day (0..86399).

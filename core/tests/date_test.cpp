@@ -140,12 +140,27 @@ TEST(DateToText, WritesNamesQuotedTextAndNoTimeZone)
     EXPECT_EQ(DateToText(DateFromParts({2026, 12, 7, 9, 8, 7}), format), "Montag, 7. Dezember 26 um 09:08:07");
 }
 
+DateTextFormat withPatterns(std::string date, std::string time)
+{
+    DateTextFormat format;
+    format.datePattern = std::move(date);
+    format.timePattern = std::move(time);
+    return format;
+}
+
 TEST(TextToDate, ReadsBackWhatDateToTextWrote)
 {
-    const DateTextFormat formats[] = {DateTextFormat {}, unitedStates()};
+    const DateTextFormat formats[] = {
+        DateTextFormat {},
+        unitedStates(),
+        // Danish: the time alone "01.01.00" also reads as 1 January of year 0
+        withPatterns("dd.MM.yyyy", "HH.mm.ss t"),
+        // blanks in a row
+        withPatterns("M/d/yyyy", "h:mm  ss AP"),
+    };
     const DateParts cases[] = {
         {2026, 12, 7, 4, 20, 36}, {2026, 12, 7, 23, 59, 59}, {2026, 12, 8, 0, 0, 0},
-        {1899, 12, 30, 9, 0, 0},  {2024, 2, 29, 12, 30, 0},
+        {1899, 12, 30, 9, 0, 0},  {2024, 2, 29, 12, 30, 0},  {1899, 12, 30, 1, 1, 0},
     };
     for (const DateTextFormat &format : formats) {
         for (const DateParts &parts : cases) {
