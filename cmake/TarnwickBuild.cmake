@@ -20,8 +20,25 @@ target_compile_definitions(tarnwick_qt_options INTERFACE
     QT_NO_CONTEXTLESS_CONNECT
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 
+# Sanitizer builds; each preset turns on one of these.
 option(TARNWICK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
-if(TARNWICK_SANITIZE)
+option(TARNWICK_SANITIZE_THREAD "Build with ThreadSanitizer" OFF)
+option(TARNWICK_FUZZ "Build the libFuzzer targets of fuzz/ with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(TARNWICK_SANITIZE_THREAD AND (TARNWICK_SANITIZE OR TARNWICK_FUZZ))
+    message(FATAL_ERROR "ThreadSanitizer cannot share a build with AddressSanitizer")
+endif()
+if(TARNWICK_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz targets need clang's libFuzzer: configure with CMAKE_CXX_COMPILER=clang++")
+endif()
+if(TARNWICK_SANITIZE OR TARNWICK_FUZZ)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
+endif()
+if(TARNWICK_FUZZ)
+    # Coverage feedback from every library; only the fuzz targets link libFuzzer's main.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+if(TARNWICK_SANITIZE_THREAD)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
 endif()
