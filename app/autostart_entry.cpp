@@ -5,8 +5,8 @@ namespace tarnwick::app {
 std::string DesktopExecArgument(std::string_view path)
 {
     // Inside double quotes, ", `, $ and \ are escaped with a backslash; the entry format then escapes every
-    // backslash again, and a literal % is written %%. A line end would end the key: it is written as the
-    // format's \n escape, which the quoting then carries as a character of the path.
+    // backslash again, and a literal % is written %%. A line end would end the key and a tab is refused there:
+    // they are written as the format's \n, \r and \t escapes, which the quoting then carries as characters.
     std::string quoted = "\"";
     for (const char c : path) {
         switch (c) {
@@ -27,6 +27,9 @@ std::string DesktopExecArgument(std::string_view path)
             break;
         case '\r':
             quoted += "\\r";
+            break;
+        case '\t':
+            quoted += "\\t";
             break;
         default:
             quoted += c;

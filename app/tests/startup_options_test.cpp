@@ -242,6 +242,7 @@ TEST(AutostartEntry, StartsThisProgramQuoted)
         {"/a\\b/t", "\"/a\\\\\\\\b/t\""},
         {"/100%/t", "\"/100%%/t\""},
         {"/a\nb/t", "\"/a\\nb/t\""}, // a line end cannot end the key
+        {"/a\tb/t", "\"/a\\tb/t\""}, // nor may a tab stand raw in it
     };
     for (const Case &c : cases)
         EXPECT_EQ(app::DesktopExecArgument(c.path), c.argument) << c.path;
