@@ -46,8 +46,9 @@ struct ReadOptions {
 
 // Lists one directory (path ending with a separator, which may be reached through a symbolic link). Every name
 // is taken, however long the path and whatever bytes the name holds. Subfolders are real directories: symbolic
-// links are never followed, so a link loop cannot hang a walk ("." and ".." are left out). Files are regular
-// files or symbolic links to one; FIFOs, sockets and devices are left out and never opened.
+// links are never followed, so a link loop cannot hang a walk ("." and ".." are left out; on Windows so are
+// folders that are exactly hidden and system). Files are regular files or symbolic links to one; FIFOs, sockets
+// and devices are left out and never opened.
 DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options);
 
 // Called for every folder of a walk, on the calling thread, in breadth-first order. The visitor may take names
