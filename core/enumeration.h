@@ -15,7 +15,7 @@ namespace tarnwick {
 enum class ReadStatus {
     Ok,
     Vanished, // gone, or no longer a directory
-    Unreadable, // exists, but listing it was refused or broke off (permission, I/O error)
+    Unreadable, // exists, but its names cannot be listed or its entries cannot be examined (permission, I/O error)
     Failed, // any other failure; described in DirectoryContents::error
 };
 
@@ -28,7 +28,7 @@ struct DirectoryContents {
     std::vector<std::uint32_t> nameEnds;
     std::vector<FileTime> times;
 
-    // Qualifying subfolders (names only), in the order the directory lists them.
+    // The subdirectories (names only), in the order the directory lists them.
     std::vector<std::string> subfolders;
 
     std::size_t fileCount() const { return nameEnds.size(); }
@@ -44,12 +44,15 @@ struct ReadOptions {
     bool skipTilde = false; // leave out files whose names begin with "~"
 };
 
-// Lists one directory (path ending with a separator). Subfolders that never qualify are left out: names with
-// unsafe characters, "." and "..", symbolic links (never followed, so a link loop cannot hang a walk), paths
-// over the platform's limit. Files are the entries FileIsPresent accepts, with names free of control characters.
+// Lists one directory (path ending with a separator, which may be reached through a symbolic link). Every name
+// is taken, however long the path and whatever bytes the name holds. Subfolders are real directories: symbolic
+// links are never followed, so a link loop cannot hang a walk ("." and ".." are left out; on Windows so are
+// folders that are exactly hidden and system). Files are regular files or symbolic links to one; FIFOs, sockets
+// and devices are left out and never opened.
 DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options);
 
-// Called for every folder of a walk, on the calling thread, in breadth-first order.
+// Called for every folder of a walk, on the calling thread, in breadth-first order. The visitor may take names
+// out of contents.subfolders: those are not walked.
 using FolderVisitor = std::function<void(const std::string &folder, DirectoryContents &contents)>;
 
 // Walks the trees below the given folders (each ending with a separator) level by level: the folders
@@ -64,19 +67,12 @@ struct EnumerationFailure {
     std::string description;
 };
 
-// Appends to the collection the qualifying subfolders of its entries, level by level (or only the direct
-// ones when recurse is false), each the parent's path, the name and a separator. An entry that does not exist
-// stays but adds nothing; an entry that vanished or cannot be listed is taken out. Other failures leave the
-// entry in place and come back to the caller.
+// Appends to the collection the subfolders of its entries, level by level (or only the direct ones when
+// recurse is false), each the parent's path, the name and a separator. A subfolder whose name cannot be shown
+// as it is (HasUnsafeChars) or whose path is over the platform's limit is left out with everything below it.
+// An entry that does not exist stays but adds nothing; an entry that vanished or cannot be listed is taken
+// out. Other failures leave the entry in place and come back to the caller.
 std::vector<EnumerationFailure> GetSubDirectories2016(std::vector<std::string> &folders, bool recurse,
                                                       const std::atomic<bool> *cancel = nullptr);
-
-// The names of the files in a folder that match the pattern ("*" and "?" wildcards; "*.*" matches every
-// name), hidden files included, subfolders left out, in the order the directory lists them.
-std::vector<std::string> ListFiles(const std::string &folder, std::string_view pattern);
-
-// True when the path is a regular file that can be reached (a link to one counts). Never opens the file,
-// so FIFOs and devices cannot block it.
-bool FileIsPresent(const std::string &path);
 
 } // namespace tarnwick

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "file_list.h"
+#include "snapshot.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarnwick {
@@ -17,13 +17,13 @@ std::string_view ActionText(ChangeKind kind);
 
 struct Change {
     ChangeKind kind;
-    std::string path;
+    std::string path; // as ShownPath shows it
 
     bool operator==(const Change &) const = default;
 };
 
 struct PassFailure {
-    std::string folder;
+    std::string folder; // as ShownPath shows it
     std::string description;
 };
 
@@ -36,36 +36,42 @@ struct PassResult {
     std::size_t filesSeen = 0;
 };
 
-// The snapshots of the previous pass, kept by folder path (ending with a separator), so that removing,
-// clearing or reordering listed folders never makes one folder be compared with another's snapshot.
+// What the previous pass recorded: every directory of the listed trees once, whatever the number of listed
+// folders that hold it. Keyed by path, so removing, clearing or reordering listed folders never makes one
+// folder be compared with another's snapshot.
 class SnapshotStore
 {
 public:
-    const Snapshot *find(const std::string &folder) const;
-    void store(const std::string &folder, Snapshot snapshot);
-    std::size_t size() const { return m_snapshots.size(); }
-    void clear() { m_snapshots.clear(); }
-    std::size_t memoryUsage() const;
+    const Snapshot &snapshot() const { return m_snapshot; }
 
 private:
-    std::unordered_map<std::string, Snapshot> m_snapshots;
+    friend PassResult RunMonitorPass(const std::vector<std::string> &, SnapshotStore &, const std::atomic<bool> *);
+    Snapshot m_snapshot;
 };
 
-// One inspection of the listed folders. Every folder that exists is recorded anew; where the store holds a
-// previous snapshot of it, the differences are reported. A folder that is missing keeps its old snapshot.
-// A directory that exists but cannot be read keeps the entries its previous snapshot held below it, so its
-// files do not look removed. Cancellation (checked between directories) leaves the store as it was for the
-// folder being walked and reports what was found before.
+// One inspection of the listed folders (as the user listed them, with or without a trailing separator, in list
+// order; duplicates and nesting allowed). Each directory below them is read at most once. Where a folder's tree
+// was recorded before, the differences are reported, each change once, under the first listed folder whose tree
+// holds it. A directory read for the first time (a listed folder never recorded, or a subfolder known to exist
+// whose contents were never read) is recorded silently; a directory new to its recorded parent is reported with
+// all its files added. A listed folder that is missing keeps its snapshot. A directory that exists but cannot be
+// read keeps what the previous pass recorded below it, so its files do not look removed. Afterwards the store
+// holds only what the listed folders need. A pass that is cancelled, or that throws, leaves the store as it was.
 PassResult RunMonitorPass(const std::vector<std::string> &folders, SnapshotStore &store,
                           const std::atomic<bool> *cancel = nullptr);
 
-// Builds the snapshot of one folder tree (the folder ending with a separator). Directories that cannot be
-// read are listed in unreadable. Returns false when cancelled.
-bool RecordSnapshot(const std::string &folder, Snapshot &snapshot, std::vector<std::string> &unreadable,
-                    std::vector<PassFailure> &failures, const std::atomic<bool> *cancel);
+// The listed folders each with a separator at the end, duplicates dropped, in list order.
+std::vector<std::string> ListedFolders(const std::vector<std::string> &folders);
 
-// What changed between two snapshots of one folder tree, in report order. Each snapshot holds a path at most
-// once, as a walk gives it.
-std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &current);
+// Records the trees below the listed folders (as ListedFolders gives them) in one walk, reading each directory
+// once. What cannot be read is taken over from previous. Failures to read are appended to failures. Nothing when
+// cancelled (checked between directories).
+std::optional<Snapshot> RecordSnapshot(const std::vector<std::string> &folders, const Snapshot &previous,
+                                       std::vector<PassFailure> &failures, const std::atomic<bool> *cancel);
+
+// What changed between two snapshots, as seen from each listed folder (as ListedFolders gives them), in report
+// order. Each directory is compared once, however many listed folders hold it.
+std::vector<Change> CompareSnapshots(const Snapshot &previous, const Snapshot &current,
+                                     const std::vector<std::string> &folders);
 
 } // namespace tarnwick

@@ -2,12 +2,6 @@
 
 namespace tarnwick {
 
-std::string_view FileNameOf(std::string_view path)
-{
-    const std::size_t last = path.rfind(kSeparator);
-    return last == std::string_view::npos ? path : path.substr(last + 1);
-}
-
 std::string WithTrailingSeparator(std::string path)
 {
 #ifdef _WIN32
@@ -64,34 +58,113 @@ long nextCodePoint(std::string_view text, std::size_t &i)
     return code;
 }
 
-bool hasUnsafe(std::string_view name, bool questionMarkUnsafe)
+bool isControl(long code)
 {
-    for (std::size_t i = 0; i < name.size();) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x20 && c < 0x7F) {
-            // the common case: plain printable ASCII
-            if (c == '?' && questionMarkUnsafe)
-                return true;
-            ++i;
-            continue;
-        }
-        const long code = nextCodePoint(name, i);
-        if (code < 0 || code < 32 || (code >= 127 && code <= 159))
-            return true;
-    }
-    return false;
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
 }
+
+bool isPlain(unsigned char c)
+{
+    return c >= 0x20 && c < 0x7F && c != '\\';
+}
+
+void appendByteEscape(std::string &shown, unsigned char byte)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    shown += "\\x";
+    shown += digits[byte >> 4];
+    shown += digits[byte & 0xF];
+}
+
+#ifndef _WIN32
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Whether the shown text of path[i...] begins with something a reader would take for an escape after a backslash.
+bool readsAsEscape(std::string_view path, std::size_t i)
+{
+    if (i >= path.size())
+        return false;
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c == '\\' || c == 'n' || c == 't' || c == 'r')
+        return true;
+    if (c == 'x')
+        return i + 2 < path.size() && isHexDigit(path[i + 1]) && isHexDigit(path[i + 2]);
+    if (c >= 0x20 && c < 0x7F)
+        return false;
+    // a control character or a byte that is escaped: its shown form begins with a backslash
+    std::size_t next = i;
+    const long code = nextCodePoint(path, next);
+    return code < 0 || isControl(code) || code == 0x2028 || code == 0x2029;
+}
+#endif
 
 } // namespace
 
 bool HasUnsafeChars(std::string_view name)
 {
-    return hasUnsafe(name, true);
+    for (std::size_t i = 0; i < name.size();) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            ++i;
+            continue;
+        }
+        const long code = nextCodePoint(name, i);
+        if (code < 0 || isControl(code))
+            return true;
+    }
+    return false;
 }
 
-bool HasControlChars(std::string_view name)
+std::string ShownPath(std::string_view path)
 {
-    return hasUnsafe(name, false);
+    std::size_t plain = 0;
+    while (plain < path.size() && isPlain(static_cast<unsigned char>(path[plain])))
+        ++plain;
+    if (plain == path.size())
+        return std::string(path);
+
+    std::string shown;
+    shown.reserve(path.size() + 16);
+    shown.append(path.substr(0, plain));
+    for (std::size_t i = plain; i < path.size();) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (isPlain(c)) {
+            shown += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        if (c == '\\') {
+#ifndef _WIN32
+            if (readsAsEscape(path, i + 1))
+                shown += '\\';
+#endif
+            shown += '\\';
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        const long code = nextCodePoint(path, i);
+        if (code < 0) {
+            appendByteEscape(shown, c);
+            i = start + 1;
+        } else if (code == '\n') {
+            shown += "\\n";
+        } else if (code == '\t') {
+            shown += "\\t";
+        } else if (code == '\r') {
+            shown += "\\r";
+        } else if (isControl(code) || code == 0x2028 || code == 0x2029) {
+            // U+2028 and U+2029 end a line in some viewers
+            for (std::size_t k = start; k < i; ++k)
+                appendByteEscape(shown, static_cast<unsigned char>(path[k]));
+        } else {
+            shown.append(path.substr(start, i - start));
+        }
+    }
+    return shown;
 }
 
 } // namespace tarnwick

@@ -1,8 +1,8 @@
 #pragma once
 
 // What differs between POSIX and Windows, behind one set of calls. Internal to core: platform_posix.cpp
-// and platform_win32.cpp implement it, together with the public file-system helpers of paths.h,
-// enumeration.h (FileIsPresent) and history_log.h (WriteTextFile).
+// and platform_win32.cpp implement it, together with the public file-system helpers of paths.h and
+// history_log.h (WriteTextFile).
 
 #include "date.h"
 #include "enumeration.h"
@@ -25,5 +25,15 @@ bool LocalTime(FileTime time, DateParts &parts);
 
 // Opens the history log as safely as WriteTextFile does and, when asked, reads all of it.
 LogReading ReadLogFile(const std::string &path, bool wantText);
+
+#ifdef _WIN32
+// Names as UTF-16 and as the UTF-8 that the engine holds; a lone surrogate, which UTF-8 cannot hold, is
+// encoded like any other code point (WTF-8) so that the name can be opened as it was listed.
+std::string Wtf8FromWide(std::wstring_view text);
+std::wstring WideFromWtf8(std::string_view text);
+#endif
+
+// Gives memory that was freed back to the system, where the allocator would keep it for the process.
+void ReleaseFreedMemory();
 
 } // namespace tarnwick::platform

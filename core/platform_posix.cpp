@@ -13,6 +13,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,28 +68,83 @@ private:
     DIR *m_dir;
 };
 
-// A regular file, or a link to one; nothing is opened, so FIFOs and devices cannot block.
-bool statFile(int dirFd, const char *name, unsigned char type, FileTime &time, bool &isDirectory)
+// Opens a directory by a path of any length: a path over PATH_MAX is opened piece by piece, each piece
+// relative to the directory the one before it opened.
+int openDirectory(const std::string &path, bool followLink)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    if (path.size() < PATH_MAX)
+        return ::open(path.c_str(), flags);
+    int base = AT_FDCWD;
+    std::size_t begin = 0;
+    while (path.size() - begin >= PATH_MAX) {
+        const std::size_t cut = path.rfind('/', begin + PATH_MAX - 2);
+        if (cut == std::string::npos || cut < begin) {
+            if (base != AT_FDCWD)
+                ::close(base);
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const std::string piece = path.substr(begin, cut + 1 - begin);
+#ifdef O_PATH
+        const int next = ::openat(base, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
+        const int next = ::openat(base, piece.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+        const int error = errno;
+        if (base != AT_FDCWD)
+            ::close(base);
+        if (next < 0) {
+            errno = error;
+            return -1;
+        }
+        base = next;
+        begin = cut + 1;
+    }
+    const int fd = ::openat(base, path.c_str() + begin, flags);
+    const int error = errno;
+    if (base != AT_FDCWD)
+        ::close(base);
+    errno = error;
+    return fd;
+}
+
+enum class Entry { File, Directory, Other, Unsearchable };
+
+// Errors that say the directory's entries cannot be examined, rather than that one entry is gone.
+bool refused(int error)
+{
+    return error == EACCES || error == EPERM || error == EIO;
+}
+
+// What one entry of a listed directory is; nothing is opened, so FIFOs and devices cannot block. An entry that
+// cannot be examined for lack of search permission on the directory makes the directory unreadable.
+Entry examine(int dirFd, const char *name, unsigned char type, FileTime &time)
 {
     struct stat info {
     };
-    isDirectory = false;
-    if (type == DT_REG || type == DT_UNKNOWN) {
+    if (type != DT_LNK) {
         if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return false;
-        if (S_ISDIR(info.st_mode)) {
-            isDirectory = true;
-            return false;
+            return refused(errno) ? Entry::Unsearchable : Entry::Other;
+        if (S_ISDIR(info.st_mode))
+            return Entry::Directory;
+        if (!S_ISLNK(info.st_mode)) {
+            time = static_cast<FileTime>(info.st_mtim.tv_sec);
+            return S_ISREG(info.st_mode) ? Entry::File : Entry::Other;
         }
-        if (S_ISLNK(info.st_mode))
-            type = DT_LNK;
     }
-    if (type == DT_LNK && ::fstatat(dirFd, name, &info, 0) != 0)
-        return false;
-    if (!S_ISREG(info.st_mode))
-        return false;
+    // a link counts as the file it leads to; a link to a directory is never followed
+    if (::fstatat(dirFd, name, &info, 0) != 0) {
+        if (!refused(errno))
+            return Entry::Other;
+        // refused: by this directory, or only on the way to the link's target
+        struct stat link {
+        };
+        return ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) != 0 && refused(errno) ? Entry::Unsearchable
+                                                                                         : Entry::Other;
+    }
     time = static_cast<FileTime>(info.st_mtim.tv_sec);
-    return true;
+    return S_ISREG(info.st_mode) ? Entry::File : Entry::Other;
 }
 
 } // namespace
@@ -113,11 +171,19 @@ bool LocalTime(FileTime time, DateParts &parts)
     return true;
 }
 
+void ReleaseFreedMemory()
+{
+#ifdef __GLIBC__
+    // glibc keeps large freed blocks in the heap once it has seen one freed: a snapshot dropped after the
+    // folder list was cleared would otherwise stay in the process
+    ::malloc_trim(0);
+#endif
+}
+
 DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink)
 {
     DirectoryContents contents;
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(folder.c_str(), flags);
+    const int fd = openDirectory(folder, followLink);
     if (fd < 0) {
         describeFailure(contents, errno);
         return contents;
@@ -129,6 +195,7 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
         describeFailure(contents, error);
         return contents;
     }
+    const int dirFd = ::dirfd(stream.get());
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(stream.get());
@@ -145,26 +212,31 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
         const std::string_view nameView(name);
         if (isDotName(nameView))
             continue;
-        unsigned char type = entry->d_type;
+        const unsigned char type = entry->d_type;
         if (type == DT_DIR) {
-            if (!HasUnsafeChars(nameView) && !PathTooLong(folder, nameView))
-                contents.subfolders.emplace_back(nameView);
+            contents.subfolders.emplace_back(nameView);
             continue;
         }
         if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
             continue; // FIFOs, sockets, devices
-        if (!options.files && type != DT_UNKNOWN)
-            continue;
-        if (options.skipTilde && nameView.front() == '~' && type != DT_UNKNOWN)
+        if (type != DT_UNKNOWN && (!options.files || (options.skipTilde && nameView.front() == '~')))
             continue;
         FileTime time = 0;
-        bool isDirectory = false;
-        if (!statFile(::dirfd(stream.get()), name, type, time, isDirectory)) {
-            if (isDirectory && !HasUnsafeChars(nameView) && !PathTooLong(folder, nameView))
-                contents.subfolders.emplace_back(nameView);
+        switch (examine(dirFd, name, type, time)) {
+        case Entry::Directory:
+            contents.subfolders.emplace_back(nameView);
             continue;
+        case Entry::Other:
+            continue;
+        case Entry::Unsearchable:
+            // the names can be read but not the entries: nothing is known of the files
+            contents = DirectoryContents {};
+            contents.status = ReadStatus::Unreadable;
+            return contents;
+        case Entry::File:
+            break;
         }
-        if (!options.files || (options.skipTilde && nameView.front() == '~') || HasControlChars(nameView))
+        if (!options.files || (options.skipTilde && nameView.front() == '~'))
             continue;
         contents.names.append(nameView);
         contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
@@ -189,15 +261,6 @@ bool FileAppears(const std::string &path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
-std::optional<FileTime> GetLastModified(const std::string &path)
-{
-    struct stat info {
-    };
-    if (::stat(path.c_str(), &info) != 0)
-        return std::nullopt;
-    return static_cast<FileTime>(info.st_mtim.tv_sec);
-}
-
 std::string TemporaryFolder()
 {
     if (const char *temp = std::getenv("TEMP"); temp != nullptr && *temp != '\0')
@@ -205,13 +268,6 @@ std::string TemporaryFolder()
     std::error_code error;
     const auto folder = std::filesystem::temp_directory_path(error);
     return error ? std::string("/tmp") : folder.string();
-}
-
-bool FileIsPresent(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 namespace {

@@ -54,6 +54,89 @@ std::wstring win32Path(const std::string &path)
     return result;
 }
 
+} // namespace
+
+std::string platform::Wtf8FromWide(std::wstring_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned long code = static_cast<unsigned short>(text[i]);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+            const unsigned long low = static_cast<unsigned short>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (code < 0x80) {
+            result += static_cast<char>(code);
+        } else if (code < 0x800) {
+            result += static_cast<char>(0xC0 | (code >> 6));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            result += static_cast<char>(0xE0 | (code >> 12));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            result += static_cast<char>(0xF0 | (code >> 18));
+            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return result;
+}
+
+std::wstring platform::WideFromWtf8(std::string_view text)
+{
+    std::wstring result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1
+            : (lead & 0xE0) == 0xC0    ? 2
+            : (lead & 0xF0) == 0xE0    ? 3
+            : (lead & 0xF8) == 0xF0    ? 4
+                                       : 0;
+        unsigned long code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length > 0 && i + static_cast<std::size_t>(length) <= text.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            result += L'\xFFFD';
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(length);
+        if (code >= 0x10000) {
+            result += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+            result += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            result += static_cast<wchar_t>(code);
+        }
+    }
+    return result;
+}
+
+namespace {
+
+// A path of the walk for the wide calls: WTF-8, with the \\?\ form past the classic limit.
+std::wstring walkPath(const std::string &path)
+{
+    std::wstring result = platform::WideFromWtf8(path);
+    if (result.size() < MAX_PATH - 12 || result.rfind(L"\\\\?\\", 0) == 0)
+        return result;
+    if (result.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + result.substr(2);
+    if (result.size() >= 3 && result[1] == L':' && result[2] == L'\\')
+        return L"\\\\?\\" + result;
+    return result;
+}
+
 // Whole seconds since 1 January 1970 of a file time (100-nanosecond units since 1 January 1601).
 FileTime fromFileTime(const FILETIME &time)
 {
@@ -168,11 +251,16 @@ bool LocalTime(FileTime time, DateParts &parts)
     return true;
 }
 
+void ReleaseFreedMemory()
+{
+    // the Windows heap gives large blocks back to the system as they are freed
+}
+
 DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool /*followLink*/)
 {
     // A folder reached through a reparse point is never listed as a subfolder, so the walk cannot follow one.
     DirectoryContents contents;
-    const std::wstring pattern = win32Path(folder) + L"*";
+    const std::wstring pattern = walkPath(folder) + L"*";
     WIN32_FIND_DATAW data {};
     FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_LARGE_FETCH));
@@ -186,20 +274,16 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
         const std::wstring_view wideName(data.cFileName);
         if (wideName == L"." || wideName == L"..")
             continue;
-        const std::optional<std::string> name = narrow(wideName);
-        if (!name)
-            continue; // not representable: left out, as an unsafe name
         const DWORD attributes = data.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hiddenSystemFolder(attributes) ||
-                HasUnsafeChars(*name) || PathTooLong(folder, *name))
+            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hiddenSystemFolder(attributes))
                 continue;
-            contents.subfolders.push_back(*name);
+            contents.subfolders.push_back(Wtf8FromWide(wideName));
             continue;
         }
-        if (!options.files || (options.skipTilde && name->front() == '~') || HasControlChars(*name))
+        if (!options.files || (options.skipTilde && wideName.front() == L'~'))
             continue;
-        contents.names.append(*name);
+        contents.names.append(Wtf8FromWide(wideName));
         contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
         contents.times.push_back(fromFileTime(data.ftLastWriteTime));
     } while (::FindNextFileW(search.get(), &data));
@@ -224,20 +308,6 @@ bool FileAppears(const std::string &path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data {};
     return attributesOf(path, data);
-}
-
-std::optional<FileTime> GetLastModified(const std::string &path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data {};
-    if (!attributesOf(path, data))
-        return std::nullopt;
-    return fromFileTime(data.ftLastWriteTime);
-}
-
-bool FileIsPresent(const std::string &path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data {};
-    return attributesOf(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string TemporaryFolder()

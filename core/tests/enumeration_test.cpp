@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #ifndef _WIN32
+#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -64,14 +65,14 @@ TEST_F(Enumeration, KeepsAMissingEntryWithoutAddingForIt)
 }
 
 #ifndef _WIN32
-TEST_F(Enumeration, LeavesOutLinksUnsafeNamesAndWhatLiesBelowThem)
+TEST_F(Enumeration, RowsLeaveOutLinksUnsafeNamesAndWhatLiesBelowThem)
 {
     tree.makeFolder("b/.hidden");
     tree.makeFolder("b/tab\there/below");
-    tree.makeFolder("b/what?/below");
     tree.makeFolder("b/ctrl\x7f/below");
     tree.makeFolder("b/c1\xc2\x85/below");
     tree.makeFolder("b/bad\xff/below");
+    tree.makeFolder("b/what?");
     tree.makeFolder("b/\xe6\x96\x87\xe4\xbb\xb6"); // a Chinese name is fine
     std::filesystem::create_directory_symlink(tree.path(""), tree.path("b/loop"));
 
@@ -79,29 +80,63 @@ TEST_F(Enumeration, LeavesOutLinksUnsafeNamesAndWhatLiesBelowThem)
     EXPECT_TRUE(GetSubDirectories2016(folders, true).empty());
     std::sort(folders.begin() + 1, folders.end());
     EXPECT_EQ(folders,
-              (std::vector<std::string> {tree.folder("b"), tree.folder("b/.hidden"),
+              (std::vector<std::string> {tree.folder("b"), tree.folder("b/.hidden"), tree.folder("b/what?"),
                                          tree.folder("b/\xe6\x96\x87\xe4\xbb\xb6")}));
 }
 
-TEST_F(Enumeration, ListFilesTakesHiddenFilesAndLeavesOutFoldersAndSpecialFiles)
+TEST_F(Enumeration, ReadsEveryNameAndLeavesOutLinksToFoldersAndSpecialFiles)
 {
-    EXPECT_TRUE(ListFiles(tree.folder("b"), "*.*").empty());
     tree.writeFile("b/.hidden.txt");
     tree.writeFile("b/report.txt");
-    tree.makeFolder("b/sub");
+    tree.writeFile("b/line\nbreak");
+    tree.writeFile("b/bad\xff");
+    tree.writeFile("b/~lock");
+    tree.makeFolder("b/sub\t");
     ASSERT_EQ(::mkfifo(tree.path("b/pipe").c_str(), 0600), 0);
     std::filesystem::create_symlink(tree.path("b/report.txt"), tree.path("b/link.txt"));
     std::filesystem::create_symlink(tree.path("b/nowhere"), tree.path("b/dangling"));
+    std::filesystem::create_directory_symlink(tree.path("a"), tree.path("b/folder-link"));
 
-    std::vector<std::string> names = ListFiles(tree.folder("b"), "*.*");
+    const DirectoryContents contents = ReadDirectory(tree.folder("b"), ReadOptions {true, true});
+    ASSERT_EQ(contents.status, ReadStatus::Ok);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < contents.fileCount(); ++i)
+        names.emplace_back(contents.fileName(i));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> {".hidden.txt", "link.txt", "report.txt"}));
-    EXPECT_EQ(ListFiles(tree.folder("b"), "r*.t?t"), std::vector<std::string> {"report.txt"});
+    EXPECT_EQ(names, (std::vector<std::string> {".hidden.txt", "bad\xff", "line\nbreak", "link.txt", "report.txt"}));
+    EXPECT_EQ(contents.subfolders, std::vector<std::string> {"sub\t"});
+}
 
-    EXPECT_TRUE(FileIsPresent(tree.path("b/report.txt")));
-    EXPECT_FALSE(FileIsPresent(tree.path("b/pipe")));
-    EXPECT_FALSE(FileIsPresent(tree.path("b/sub")));
-    EXPECT_FALSE(FileIsPresent(tree.path("b/dangling")));
+TEST_F(Enumeration, AFolderWhoseEntriesCannotBeExaminedIsUnreadable)
+{
+    const std::string message = testing::RunUnprivileged(tree.path(""), [] {
+        TempTree own;
+        own.writeFile("w/a.txt");
+        own.makeFolder("w/sub");
+        std::string problems;
+        for (const mode_t mode : {0000, 0444, 0111}) {
+            ::chmod(own.path("w").c_str(), mode);
+            const ReadStatus status = ReadDirectory(own.folder("w"), ReadOptions {}).status;
+            ::chmod(own.path("w").c_str(), 0755);
+            if (status != ReadStatus::Unreadable)
+                problems += "mode " + std::to_string(mode) + " was not unreadable; ";
+        }
+        return problems;
+    });
+    EXPECT_EQ(message, "");
+}
+
+TEST_F(Enumeration, ReadsAFolderDeeperThanThePathLimit)
+{
+    std::string relative;
+    while (relative.size() < PATH_MAX + 400)
+        relative += std::string(200, 'd') + "/";
+    tree.writeDeepFile(relative + "deep.txt", FileTime {1700000000});
+
+    const DirectoryContents contents = ReadDirectory(tree.folder() + relative, ReadOptions {});
+    EXPECT_EQ(contents.status, ReadStatus::Ok);
+    ASSERT_EQ(contents.fileCount(), 1U);
+    EXPECT_EQ(contents.fileName(0), "deep.txt");
 }
 
 TEST_F(Enumeration, TakesOutAFolderThatCannotBeListed)
@@ -142,25 +177,6 @@ TEST(WalkTree, AVisitorThatFailsEndsTheWalkWithItsFailure)
     EXPECT_EQ(visits, 3);
 }
 
-TEST(UnsafeChars, FlagsControlCharactersTheQuestionMarkAndBrokenText)
-{
-    struct Case {
-        const char *name;
-        bool unsafe;
-        bool control;
-    };
-    const Case cases[] = {
-        {"report.txt", false, false},   {"", false, false},         {"tab\there", true, true},
-        {"what?", true, false},         {"del\x7f", true, true},    {"c1\xc2\x9f", true, true},
-        {"caf\xc3\xa9", false, false},  {"broken\xc3", true, true}, {"overlong\xc0\xaf", true, true},
-        {"\xe6\x96\x87", false, false}, {"nl\nname", true, true},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(HasUnsafeChars(c.name), c.unsafe) << c.name;
-        EXPECT_EQ(HasControlChars(c.name), c.control) << c.name;
-    }
-}
-
 TEST(FolderExists, IsTrueForFoldersOnly)
 {
     TempTree tree;
@@ -170,9 +186,15 @@ TEST(FolderExists, IsTrueForFoldersOnly)
     EXPECT_FALSE(FolderExists(tree.path("missing")));
     EXPECT_TRUE(FileAppears(tree.path("file.txt")));
     EXPECT_FALSE(FileAppears(tree.path("missing")));
-    EXPECT_FALSE(GetLastModified(tree.path("missing")).has_value());
-    tree.setTime("file.txt", 1700000000, 999999999);
-    EXPECT_EQ(GetLastModified(tree.path("file.txt")), FileTime {1700000000});
+}
+
+TEST(ReadDirectory, GivesWholeSecondsOfTheLastWriteTime)
+{
+    TempTree tree;
+    tree.writeFile("w/a.txt", FileTime {1700000000}, 999999999);
+    const DirectoryContents contents = ReadDirectory(tree.folder("w"), ReadOptions {});
+    ASSERT_EQ(contents.fileCount(), 1U);
+    EXPECT_EQ(contents.times[0], FileTime {1700000000});
 }
 
 } // namespace

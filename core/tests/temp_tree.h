@@ -3,6 +3,7 @@
 #include "core/date.h"
 #include "core/paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +14,44 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
 #endif
 
 namespace tarnwick::testing {
+
+#ifndef _WIN32
+// Removes a tree of any depth, locked folders included: every step is relative to an open directory, so no
+// path grows past the platform's limit.
+inline void RemoveTree(int parentFd, const char *name)
+{
+    int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && ::fchmodat(parentFd, name, 0700, 0) == 0)
+        fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fchmod(fd, 0700);
+        if (DIR *dir = ::fdopendir(fd)) {
+            std::vector<std::string> names;
+            while (const dirent *entry = ::readdir(dir)) {
+                const std::string entryName = entry->d_name;
+                if (entryName != "." && entryName != "..")
+                    names.push_back(entryName);
+            }
+            for (const std::string &entryName : names)
+                if (::unlinkat(::dirfd(dir), entryName.c_str(), 0) != 0)
+                    RemoveTree(::dirfd(dir), entryName.c_str());
+            ::closedir(dir);
+        } else {
+            ::close(fd);
+        }
+    }
+    ::unlinkat(parentFd, name, AT_REMOVEDIR);
+}
+#endif
 
 // Paths are UTF-8 text here, as the engine takes them; std::filesystem on Windows would read a narrow string in
 // the ANSI code page instead.
@@ -49,15 +83,22 @@ public:
     }
     ~TempTree()
     {
+#ifdef _WIN32
         std::error_code ignored;
         std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(m_root, ignored);
+#else
+        RemoveTree(AT_FDCWD, m_root.c_str());
+#endif
     }
     TempTree(const TempTree &) = delete;
     TempTree &operator=(const TempTree &) = delete;
 
     // The folder as the program lists it: ending with a separator.
-    std::string folder(const std::string &relative = {}) const { return WithTrailingSeparator(path(relative)); }
+    std::string folder(const std::string &relative = {}) const
+    {
+        return WithTrailingSeparator(path(relative));
+    }
 
     std::string path(const std::string &relative) const
     {
@@ -68,7 +109,10 @@ public:
         return result;
     }
 
-    void makeFolder(const std::string &relative) const { std::filesystem::create_directories(PathOf(path(relative))); }
+    void makeFolder(const std::string &relative) const
+    {
+        std::filesystem::create_directories(PathOf(path(relative)));
+    }
 
     void writeFile(const std::string &relative, const std::string &content = "x") const
     {
@@ -125,6 +169,46 @@ public:
     {
         return m_root;
     }
+
+#ifndef _WIN32
+    // The same as makeFolder and writeFile for paths of any length: each step is made relative to the folder
+    // the step before opened.
+    void makeDeepFolder(const std::string &relative) const
+    {
+        ::close(openDeep(relative, true));
+    }
+
+    void writeDeepFile(const std::string &relative, FileTime time) const
+    {
+        const std::size_t cut = relative.rfind('/');
+        const int folder = openDeep(cut == std::string::npos ? std::string() : relative.substr(0, cut), true);
+        const int file = ::openat(folder, relative.substr(cut + 1).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        const timespec times[2] = {{time, 0}, {time, 0}};
+        ::futimens(file, times);
+        ::close(file);
+        ::close(folder);
+    }
+
+private:
+    int openDeep(const std::string &relative, bool create) const
+    {
+        int fd = ::open(m_root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        std::size_t begin = 0;
+        while (begin < relative.size()) {
+            const std::size_t end = std::min(relative.find('/', begin), relative.size());
+            const std::string step = relative.substr(begin, end - begin);
+            if (create)
+                ::mkdirat(fd, step.c_str(), 0755);
+            const int next = ::openat(fd, step.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(fd);
+            fd = next;
+            begin = end + 1;
+        }
+        return fd;
+    }
+
+public:
+#endif
 
 private:
     std::filesystem::path m_root;

@@ -3,6 +3,8 @@
 #include "core/enumeration.h"
 #include "core/monitor_pass.h"
 #include "core/paths.h"
+#include "core/platform.h"
+#include "print_change.h"
 #include "temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +75,6 @@ TEST(Windows, TimesComeFromTheFindData)
     ASSERT_TRUE(::SetFileTime(file, nullptr, nullptr, &time));
     ::CloseHandle(file);
 
-    EXPECT_EQ(GetLastModified(tree.path("w/a.txt")), FileTime {1630413296});
     const DirectoryContents contents = ReadDirectory(tree.folder("w"), ReadOptions {});
     ASSERT_EQ(contents.fileCount(), 1U);
     EXPECT_EQ(contents.times[0], FileTime {1630413296}) << "whole seconds, the fraction dropped";
@@ -125,6 +126,47 @@ TEST(Windows, UnicodeNamesAreMonitored)
     ASSERT_EQ(result.changes.size(), 1U);
     EXPECT_EQ(result.changes[0].path, tree.path("w/" + name + "/caf\xc3\xa9.txt"));
     EXPECT_TRUE(FileAppears(result.changes[0].path));
+}
+
+TEST(Windows, NamesWithALoneSurrogateGoThroughUtf8AndBack)
+{
+    const std::wstring names[] = {L"plain.txt", L"caf\u00e9 \u6587", std::wstring(L"lone") + wchar_t(0xD800) + L".txt",
+                                  std::wstring(1, wchar_t(0xDC00)) + L"x", L"pair\U0001F600"};
+    for (const std::wstring &name : names) {
+        const std::string text = platform::Wtf8FromWide(name);
+        EXPECT_EQ(platform::WideFromWtf8(text), name) << text;
+    }
+    EXPECT_EQ(platform::Wtf8FromWide(std::wstring(L"lone") + wchar_t(0xD800)), "lone\xed\xa0\x80");
+    EXPECT_EQ(platform::Wtf8FromWide(L"pair\U0001F600"), "pair\xf0\x9f\x98\x80");
+}
+
+// A folder whose name holds a lone surrogate, which UTF-8 cannot hold: read through the same UTF-16 name it
+// was listed with, and shown with escapes.
+TEST(Windows, ANameWithALoneSurrogateIsMonitoredAndShownEscaped)
+{
+    TempTree tree;
+    tree.makeFolder("w");
+    SnapshotStore store;
+    RunMonitorPass({tree.folder("w")}, store);
+    const std::wstring name = std::wstring(L"lone") + static_cast<wchar_t>(0xD800);
+    const std::wstring folder = Wide(tree.path("w")) + L"\\" + name;
+    if (!::CreateDirectoryW(folder.c_str(), nullptr))
+        GTEST_SKIP() << "this file system does not take a lone surrogate in a name";
+    WIN32_FIND_DATAW found {};
+    const HANDLE search = ::FindFirstFileW((Wide(tree.path("w")) + L"\\lone*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    ::FindClose(search);
+    if (std::wstring_view(found.cFileName) != name)
+        GTEST_SKIP() << "this file system changes a lone surrogate in a name";
+    const HANDLE file = ::CreateFileW((folder + L"\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::CloseHandle(file);
+
+    EXPECT_EQ(RunMonitorPass({tree.folder("w")}, store).changes,
+              (std::vector<Change> {{ChangeKind::Added, tree.path("w") + "\\lone\\xED\\xA0\\x80\\a.txt"}}));
+    ::DeleteFileW((folder + L"\\a.txt").c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

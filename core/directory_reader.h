@@ -1,0 +1,65 @@
+#pragma once
+
+// Reading many directories at once, internal to core.
+
+#include "enumeration.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tarnwick {
+
+struct ReadRequest {
+    std::string path; // ending with a separator
+    bool followLink = false; // whether the directory itself may be reached through a symbolic link
+};
+
+// Reads directories on a few threads while the caller takes the listings in request order, each as soon as it
+// is ready; the caller reads too while it would otherwise wait. The readers stay at most a window of listings
+// ahead of the caller, so finished listings cannot pile up.
+class DirectoryReader
+{
+public:
+    DirectoryReader(std::vector<ReadRequest> requests, const ReadOptions &options, const std::atomic<bool> *cancel);
+    ~DirectoryReader();
+    DirectoryReader(const DirectoryReader &) = delete;
+    DirectoryReader &operator=(const DirectoryReader &) = delete;
+
+    // The listing of the next request; nothing once cancelled. A read that threw (out of memory) throws here.
+    std::optional<DirectoryContents> next();
+
+private:
+    struct Slot {
+        DirectoryContents contents;
+        std::exception_ptr failure;
+        bool ready = false;
+    };
+
+    bool cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
+    bool mayClaim() const;
+    // Reads the request at index with the lock released; the lock is held again on return.
+    void read(std::size_t index, std::unique_lock<std::mutex> &lock);
+    void helperLoop();
+    void stop();
+
+    const std::vector<ReadRequest> m_requests;
+    const ReadOptions m_options;
+    const std::atomic<bool> *m_cancel;
+    std::vector<Slot> m_slots;
+    std::size_t m_claimed = 0; // requests taken by a reader
+    std::size_t m_taken = 0; // listings handed to the caller
+    bool m_stopping = false;
+    std::mutex m_mutex;
+    std::condition_variable m_readyChanged;
+    std::condition_variable m_windowMoved;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,251 @@
+// Recording the listed trees: one breadth-first walk over all of them, each directory read once.
+
+#include "directory_reader.h"
+#include "monitor_pass.h"
+#include "paths.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tarnwick {
+
+namespace {
+
+enum class Action : std::uint8_t {
+    Read, // a subfolder found by a walk: not through a symbolic link
+    ReadListed, // a listed folder, which may be reached through a symbolic link
+    CarryOver, // below a directory that could not be read: what the previous pass recorded is kept
+};
+
+class Walk
+{
+public:
+    Walk(const std::vector<std::string> &folders, const Snapshot &previous, std::vector<PassFailure> &failures,
+         const std::atomic<bool> *cancel)
+        : m_folders(folders)
+        , m_previous(previous)
+        , m_failures(failures)
+        , m_cancel(cancel)
+        , m_reached(folders.size(), 0)
+    {
+        for (std::size_t i = 0; i < folders.size(); ++i)
+            m_folderByHash.emplace(Snapshot::HashPath(folders[i]), i);
+        if (!folders.empty())
+            m_current.reserveLike(previous);
+    }
+
+    bool run()
+    {
+        // Folders listed below another listed folder are met by its walk. Those that are not (below a symbolic
+        // link, or below a directory that could not be read) start a walk of their own afterwards.
+        for (std::vector<std::size_t> tops = unreachedTops(); !tops.empty(); tops = unreachedTops()) {
+            m_paths.clear();
+            for (const std::size_t i : tops) {
+                m_current.addTop(m_folders[i]);
+                m_pending.push_back({m_previous.find(m_folders[i]), Action::ReadListed, false, true});
+                m_paths.push_back(m_folders[i]);
+                m_reached[i] = 1;
+            }
+            if (!walkLevels())
+                return false;
+        }
+        m_current.finish();
+        return true;
+    }
+
+    Snapshot take() { return std::move(m_current); }
+
+private:
+    struct Pending {
+        std::uint32_t previous; // the directory with the same path in the previous snapshot, or kNone
+        Action action;
+        bool isNew; // new to a recorded parent at this pass, or below such a directory
+        bool listed;
+    };
+
+    bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
+
+    // The listed folders not met yet that no other such folder holds, in list order.
+    std::vector<std::size_t> unreachedTops() const
+    {
+        std::vector<std::size_t> unreached;
+        for (std::size_t i = 0; i < m_folders.size(); ++i)
+            if (!m_reached[i])
+                unreached.push_back(i);
+        // sorted, a folder's descendants follow it together
+        std::vector<std::size_t> sorted = unreached;
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](std::size_t a, std::size_t b) { return m_folders[a] < m_folders[b]; });
+        std::vector<char> top(m_folders.size(), 0);
+        const std::string *holder = nullptr;
+        for (const std::size_t i : sorted) {
+            if (holder != nullptr && m_folders[i].starts_with(*holder))
+                continue;
+            top[i] = 1;
+            holder = &m_folders[i];
+        }
+        std::erase_if(unreached, [&](std::size_t i) { return !top[i]; });
+        return unreached;
+    }
+
+    // Walks level by level from the directories added last, until no level is left.
+    bool walkLevels()
+    {
+        std::uint32_t levelBegin = m_current.directoryCount() - static_cast<std::uint32_t>(m_paths.size());
+        while (levelBegin < m_current.directoryCount()) {
+            if (cancelled())
+                return false;
+            const std::uint32_t levelEnd = m_current.directoryCount();
+            std::vector<ReadRequest> requests;
+            for (std::uint32_t d = levelBegin; d < levelEnd; ++d)
+                if (m_pending[d].action != Action::CarryOver)
+                    requests.push_back({m_paths[d - levelBegin], m_pending[d].action == Action::ReadListed});
+            DirectoryReader reader(std::move(requests), ReadOptions {true, true}, m_cancel);
+            m_nextPaths.clear();
+            for (std::uint32_t d = levelBegin; d < levelEnd; ++d) {
+                const std::string &path = m_paths[d - levelBegin];
+                m_current.beginDirectory();
+                if (m_pending[d].action == Action::CarryOver) {
+                    carryOver(d, path, true);
+                    continue;
+                }
+                std::optional<DirectoryContents> contents = reader.next();
+                if (!contents)
+                    return false;
+                record(d, path, *contents);
+            }
+            std::swap(m_paths, m_nextPaths);
+            levelBegin = levelEnd;
+        }
+        return true;
+    }
+
+    void record(std::uint32_t d, const std::string &path, const DirectoryContents &contents)
+    {
+        switch (contents.status) {
+        case ReadStatus::Ok:
+            m_current.addFiles(contents.names, contents.nameEnds, contents.times);
+            for (const std::string &name : contents.subfolders)
+                addSubdirectory(d, path, name, Snapshot::kNone);
+            m_current.endDirectory(DirectoryState::Recorded);
+            return;
+        case ReadStatus::Vanished:
+            // a listed folder that is missing keeps its snapshot; a subfolder that vanished is gone
+            if (m_pending[d].listed)
+                carryOver(d, path, false);
+            else
+                m_current.endDirectory(DirectoryState::Gone);
+            return;
+        case ReadStatus::Failed:
+            m_failures.push_back({ShownPath(path), contents.error});
+            break;
+        case ReadStatus::Unreadable:
+            break;
+        }
+        carryOver(d, path, true);
+    }
+
+    // Nothing could be read: what the previous pass recorded of the directory and below it is kept, except that
+    // listed folders below it are read if they can be.
+    void carryOver(std::uint32_t d, const std::string &path, bool exists)
+    {
+        const Pending pending = m_pending[d];
+        if (pending.previous == Snapshot::kNone) {
+            if (exists)
+                m_current.endDirectory(DirectoryState::Unknown, pending.isNew ? Snapshot::kAppearedNew : 0);
+            else
+                m_current.endDirectory(DirectoryState::Gone);
+            return;
+        }
+        const std::uint32_t before = pending.previous;
+        if (m_previous.state(before) != DirectoryState::Recorded) {
+            const bool appearedNew = pending.isNew || (m_previous.flags(before) & Snapshot::kAppearedNew) != 0;
+            m_current.endDirectory(DirectoryState::Unknown, appearedNew ? Snapshot::kAppearedNew : 0);
+            return;
+        }
+        m_current.copyFiles(m_previous, m_previous.firstFile(before), m_previous.fileEnd(before));
+        for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
+            if (m_previous.state(child) != DirectoryState::Gone)
+                addSubdirectory(d, path, m_previous.name(child), child);
+        m_current.endDirectory(DirectoryState::Recorded, Snapshot::kCarried);
+    }
+
+    // previous: the same directory in the previous snapshot when the parent is carried over; kNone when the parent
+    // was read, and the directory is looked up.
+    void addSubdirectory(std::uint32_t parent, const std::string &parentPath, std::string_view name,
+                         std::uint32_t previous)
+    {
+        const std::uint32_t child = m_current.addSubdirectory(name);
+        std::string path = parentPath;
+        path.append(name);
+        path.push_back(kSeparator);
+        const bool listed = markListed(child, path);
+        const Pending parentPending = m_pending[parent];
+        Pending pending {previous, Action::CarryOver, parentPending.isNew, listed};
+        if (previous != Snapshot::kNone) {
+            pending.action = listed ? Action::Read : Action::CarryOver;
+        } else {
+            pending.action = Action::Read;
+            pending.previous = m_previous.findSame(m_current, child, parentPending.previous);
+            const std::uint32_t previousParent = parentPending.previous;
+            const bool known = pending.previous != Snapshot::kNone && previousParent != Snapshot::kNone &&
+                m_previous.parent(pending.previous) == previousParent;
+            if (!known && previousParent != Snapshot::kNone &&
+                m_previous.state(previousParent) == DirectoryState::Recorded)
+                pending.isNew = true;
+        }
+        m_pending.push_back(pending);
+        m_nextPaths.push_back(std::move(path));
+    }
+
+    bool markListed(std::uint32_t directory, const std::string &path)
+    {
+        const auto [first, last] = m_folderByHash.equal_range(m_current.pathHash(directory));
+        bool listed = false;
+        for (auto it = first; it != last; ++it) {
+            if (m_folders[it->second] == path) {
+                m_reached[it->second] = 1;
+                listed = true;
+            }
+        }
+        return listed;
+    }
+
+    const std::vector<std::string> &m_folders;
+    const Snapshot &m_previous;
+    std::vector<PassFailure> &m_failures;
+    const std::atomic<bool> *m_cancel;
+    std::vector<char> m_reached;
+    std::unordered_multimap<std::uint64_t, std::size_t> m_folderByHash;
+    Snapshot m_current;
+    std::vector<Pending> m_pending; // per directory of m_current
+    std::vector<std::string> m_paths; // of the level being walked
+    std::vector<std::string> m_nextPaths;
+};
+
+} // namespace
+
+std::vector<std::string> ListedFolders(const std::vector<std::string> &folders)
+{
+    std::vector<std::string> listed;
+    listed.reserve(folders.size());
+    std::unordered_set<std::string> seen;
+    for (const std::string &folder : folders) {
+        std::string normalized = WithTrailingSeparator(folder);
+        if (seen.insert(normalized).second)
+            listed.push_back(std::move(normalized));
+    }
+    return listed;
+}
+
+std::optional<Snapshot> RecordSnapshot(const std::vector<std::string> &folders, const Snapshot &previous,
+                                       std::vector<PassFailure> &failures, const std::atomic<bool> *cancel)
+{
+    Walk walk(folders, previous, failures, cancel);
+    if (!walk.run())
+        return std::nullopt;
+    return walk.take();
+}
+
+} // namespace tarnwick
