@@ -1,4 +1,4 @@
-// File names as the walk reads them from the disk: any bytes but the separator and NUL.
+// File names as the walk reads them from the disk, and their shown form in the history view and the log.
 // Input: the name's bytes.
 
 #include "fuzz_input.h"
@@ -63,20 +63,62 @@ bool ExpectedControl(std::string_view name)
     return false;
 }
 
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Reads a shown path back as a reader of the log would: \\, \n, \t, \r and \xNN are escapes; any other backslash
+// stands for itself.
+std::string ReadBack(std::string_view shown)
+{
+    std::string name;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] != '\\' || i + 1 == shown.size()) {
+            name += shown[i];
+            continue;
+        }
+        const char next = shown[i + 1];
+        if (next == '\\' || next == 'n' || next == 't' || next == 'r') {
+            name += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : '\\';
+            ++i;
+        } else if (next == 'x' && i + 3 < shown.size() && HexValue(shown[i + 2]) >= 0 && HexValue(shown[i + 3]) >= 0) {
+            name += static_cast<char>(HexValue(shown[i + 2]) * 16 + HexValue(shown[i + 3]));
+            i += 3;
+        } else {
+            name += '\\';
+        }
+    }
+    return name;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view name = AsText(data, size);
-    const bool control = HasControlChars(name);
-    Require(control == ExpectedControl(name), "a control character or bytes that are not UTF-8, and nothing else",
+    const bool unsafe = HasUnsafeChars(name);
+    Require(unsafe == ExpectedControl(name), "a control character or bytes that are not UTF-8, and nothing else",
             Escaped(name));
-    const bool questionMark = name.find('?') != std::string_view::npos;
-    Require(HasUnsafeChars(name) == (control || questionMark), "unsafe: the same, or a question mark", Escaped(name));
 
-    // ShownPath, the escaped form of a path for the history view and the log, is being added to core/paths.h.
-    // Once it is there, check here: ShownPath(name) has no control character and is valid UTF-8 (HasControlChars
-    // is false), holds no line end (nor U+2028 / U+2029), equals the name when nothing needs escaping, and two
-    // different names never show alike.
+    // The shown form can be shown as it is and can never end a line (nor hold U+2028 or U+2029, which end one in
+    // some viewers), so no name forges a log line; a name that needs nothing stays as it is; and reading it back
+    // gives the name, so two different names never show alike.
+    const std::string shown = ShownPath(name);
+    Require(!HasUnsafeChars(shown), "the shown form holds nothing unsafe", Escaped(name));
+    Require(shown.find_first_of("\r\n") == std::string::npos, "the shown form holds no line end", Escaped(name));
+    Require(shown.find("\xE2\x80\xA8") == std::string::npos && shown.find("\xE2\x80\xA9") == std::string::npos,
+            "the shown form holds no line or paragraph separator", Escaped(name));
+    const bool separatorOfLines =
+        name.find("\xE2\x80\xA8") != std::string_view::npos || name.find("\xE2\x80\xA9") != std::string_view::npos;
+    if (!unsafe && !separatorOfLines && name.find('\\') == std::string_view::npos)
+        Require(shown == name, "a plain name is shown as it is", Escaped(name));
+    Require(ReadBack(shown) == name, "the shown form reads back to the name", Escaped(name));
     return 0;
 }
