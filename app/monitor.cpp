@@ -37,6 +37,8 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
     if (m_running)
         return false;
     if (folders.empty()) {
+        // nothing listed needs a snapshot: what the folders of a cleared list took goes now
+        m_store = SnapshotStore {};
         if (!silent)
             m_prompts.message("No folders added.");
         if (finished)

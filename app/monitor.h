@@ -35,6 +35,8 @@ public:
     bool StartMonitor(const std::vector<std::string> &folders, bool silent, std::function<void()> finished);
 
     bool running() const { return m_running; }
+    // What the last pass recorded (nothing while a pass runs).
+    const SnapshotStore &store() const { return m_store; }
     // Closing: a running pass stops at its next directory; its findings are dropped.
     void cancel();
 

@@ -200,6 +200,19 @@ TEST_F(MonitoringTest, APassThatEndedBeforeTheCloseShowsNothingAfterIt)
     EXPECT_TRUE(harness.prompts.errors.empty());
 }
 
+TEST_F(MonitoringTest, ClearingTheListFreesWhatItsFoldersTook)
+{
+    listTheFolder();
+    harness.start();
+    runByHand();
+    EXPECT_EQ(harness.app().monitor().store().snapshot().fileCount(), 2u);
+    harness.app().PushButton7_Click();
+    harness.app().PushButton6_Click();
+    EXPECT_EQ(harness.prompts.messages.back(), "No folders added.");
+    EXPECT_EQ(harness.app().monitor().store().snapshot().fileCount(), 0u);
+    EXPECT_EQ(harness.app().monitor().store().snapshot().directoryCount(), 0u);
+}
+
 TEST(PassReport, FailuresAreDescribedOnce)
 {
     EXPECT_EQ(app::FailureDescription({}), std::nullopt);
