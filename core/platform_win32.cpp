@@ -16,16 +16,6 @@ namespace tarnwick {
 
 namespace {
 
-std::wstring wide(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(), length);
-    return result;
-}
-
 // Nothing when the text holds a lone surrogate, which has no UTF-8 form.
 std::optional<std::string> narrow(std::wstring_view text)
 {
@@ -38,19 +28,6 @@ std::optional<std::string> narrow(std::wstring_view text)
     std::string result(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), result.data(),
                           length, nullptr, nullptr);
-    return result;
-}
-
-// Paths longer than the classic limit go through the \\?\ form, which the wide calls accept.
-std::wstring win32Path(const std::string &path)
-{
-    std::wstring result = wide(path);
-    if (result.size() < MAX_PATH - 12 || result.rfind(L"\\\\?\\", 0) == 0)
-        return result;
-    if (result.rfind(L"\\\\", 0) == 0)
-        return L"\\\\?\\UNC\\" + result.substr(2);
-    if (result.size() >= 3 && result[1] == L':' && result[2] == L'\\')
-        return L"\\\\?\\" + result;
     return result;
 }
 
@@ -124,8 +101,9 @@ std::wstring platform::WideFromWtf8(std::string_view text)
 
 namespace {
 
-// A path of the walk for the wide calls: WTF-8, with the \\?\ form past the classic limit.
-std::wstring walkPath(const std::string &path)
+// A path for the wide calls: WTF-8 (which every UTF-8 path is), so that a name the walk listed with a lone
+// surrogate opens as it was listed; past the classic limit, the \\?\ form.
+std::wstring win32Path(const std::string &path)
 {
     std::wstring result = platform::WideFromWtf8(path);
     if (result.size() < MAX_PATH - 12 || result.rfind(L"\\\\?\\", 0) == 0)
@@ -260,7 +238,7 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
 {
     // A folder reached through a reparse point is never listed as a subfolder, so the walk cannot follow one.
     DirectoryContents contents;
-    const std::wstring pattern = walkPath(folder) + L"*";
+    const std::wstring pattern = win32Path(folder) + L"*";
     WIN32_FIND_DATAW data {};
     FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_LARGE_FETCH));

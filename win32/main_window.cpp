@@ -2,6 +2,7 @@
 
 #include "dpi.h"
 #include "message_box_prompts.h"
+#include "scoped_count.h"
 #include "text.h"
 #include "tray_icon.h"
 
@@ -121,23 +122,6 @@ HFONT arial(int centipoints, bool bold, int dpi)
                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                          DEFAULT_PITCH | FF_SWISS, L"Arial");
 }
-
-// Counts the calls that set a value, during which the control's notifications are not forwarded.
-class Quiet
-{
-public:
-    explicit Quiet(int &depth)
-        : m_depth(depth)
-    {
-        ++m_depth;
-    }
-    ~Quiet() { --m_depth; }
-    Quiet(const Quiet &) = delete;
-    Quiet &operator=(const Quiet &) = delete;
-
-private:
-    int &m_depth;
-};
 
 const std::wstring &actionText(ChangeKind kind)
 {
@@ -637,7 +621,7 @@ void MainWindow::historyText(NMLVDISPINFOW &info) const
 void MainWindow::setText(Control which, std::string_view value)
 {
     const HWND window = control(which);
-    const Quiet quiet(m_quiet);
+    const ScopedCount quiet(m_quiet);
     if (which == Control::cboWeekly) {
         const std::wstring day = Wide(value);
         const LRESULT index =
@@ -668,7 +652,7 @@ void MainWindow::setVisible(Control which, bool visible)
 
 void MainWindow::setTimeOfDay(int secondOfDay)
 {
-    const Quiet quiet(m_quiet);
+    const ScopedCount quiet(m_quiet);
     SYSTEMTIME time {};
     ::GetLocalTime(&time);
     time.wHour = static_cast<WORD>(secondOfDay / 3600);

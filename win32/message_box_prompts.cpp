@@ -1,5 +1,6 @@
 #include "message_box_prompts.h"
 
+#include "scoped_count.h"
 #include "text.h"
 
 #include <shlobj.h>
@@ -7,23 +8,6 @@
 namespace tarnwick::win32 {
 
 namespace {
-
-// Counts an open dialog for as long as it runs.
-class Open
-{
-public:
-    explicit Open(int &count)
-        : m_count(count)
-    {
-        ++m_count;
-    }
-    ~Open() { --m_count; }
-    Open(const Open &) = delete;
-    Open &operator=(const Open &) = delete;
-
-private:
-    int &m_count;
-};
 
 BOOL CALLBACK endDialog(HWND window, LPARAM)
 {
@@ -51,7 +35,7 @@ int MessageBoxPrompts::show(std::string_view text, const std::wstring &caption, 
 {
     if (m_closing)
         return IDCANCEL;
-    const Open open(m_open);
+    const ScopedCount open(m_open);
     return ::MessageBoxW(m_owner, Wide(text).c_str(), caption.c_str(), type);
 }
 
@@ -81,7 +65,7 @@ std::string MessageBoxPrompts::browseForFolder(std::string_view title)
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     PIDLIST_ABSOLUTE chosen = nullptr;
     {
-        const Open open(m_open);
+        const ScopedCount open(m_open);
         chosen = ::SHBrowseForFolderW(&browse);
     }
     if (chosen == nullptr)
