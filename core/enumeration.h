@@ -31,6 +31,11 @@ struct DirectoryContents {
     // The subdirectories (names only), in the order the directory lists them.
     std::vector<std::string> subfolders;
 
+    // Files whose times can change with no report about this directory: a file with other names (hard links),
+    // which can be written under those, and a symbolic link to a file, whose time is that of a file elsewhere.
+    bool hardLinks = false;
+    bool symbolicLinks = false;
+
     std::size_t fileCount() const { return nameEnds.size(); }
     std::string_view fileName(std::size_t i) const
     {

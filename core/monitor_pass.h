@@ -10,6 +10,9 @@
 
 namespace tarnwick {
 
+class ChangeJournal;
+class JournalPass;
+
 enum class ChangeKind { Added, Removed, Modified };
 
 // "Added file", "Removed file" or "Modified file".
@@ -45,8 +48,18 @@ public:
     const Snapshot &snapshot() const { return m_snapshot; }
 
 private:
-    friend PassResult RunMonitorPass(const std::vector<std::string> &, SnapshotStore &, const std::atomic<bool> *);
+    friend struct PassRunner;
+    friend class JournalPass;
     Snapshot m_snapshot;
+    std::uint64_t m_stamp = 0; // which pass left it, unique in the process; 0 for none
+};
+
+struct PassOptions {
+    // What changed since the last pass, so that only that is read; nothing: everything is read.
+    ChangeJournal *journal = nullptr;
+    // Every directory is read whatever the journal says ("Monitor Folder Now (Test)", and at least hourly: a
+    // write through a shared memory map makes no report).
+    bool walk = false;
 };
 
 // One inspection of the listed folders (as the user listed them, with or without a trailing separator, in list
@@ -59,6 +72,9 @@ private:
 // holds only what the listed folders need. A pass that is cancelled, or that throws, leaves the store as it was.
 PassResult RunMonitorPass(const std::vector<std::string> &folders, SnapshotStore &store,
                           const std::atomic<bool> *cancel = nullptr);
+// The same, guided by a change journal where one is given: it reports exactly what the walk would.
+PassResult RunMonitorPass(const std::vector<std::string> &folders, SnapshotStore &store,
+                          const std::atomic<bool> *cancel, const PassOptions &options);
 
 // The listed folders each with a separator at the end, duplicates dropped, in list order.
 std::vector<std::string> ListedFolders(const std::vector<std::string> &folders);

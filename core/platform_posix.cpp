@@ -119,7 +119,7 @@ bool refused(int error)
 
 // What one entry of a listed directory is; nothing is opened, so FIFOs and devices cannot block. An entry that
 // cannot be examined for lack of search permission on the directory makes the directory unreadable.
-Entry examine(int dirFd, const char *name, unsigned char type, FileTime &time)
+Entry examine(int dirFd, const char *name, unsigned char type, FileTime &time, DirectoryContents &contents)
 {
     struct stat info {
     };
@@ -130,9 +130,14 @@ Entry examine(int dirFd, const char *name, unsigned char type, FileTime &time)
             return Entry::Directory;
         if (!S_ISLNK(info.st_mode)) {
             time = static_cast<FileTime>(info.st_mtim.tv_sec);
-            return S_ISREG(info.st_mode) ? Entry::File : Entry::Other;
+            if (!S_ISREG(info.st_mode))
+                return Entry::Other;
+            if (info.st_nlink > 1)
+                contents.hardLinks = true;
+            return Entry::File;
         }
     }
+    contents.symbolicLinks = true;
     // a link counts as the file it leads to; a link to a directory is never followed
     if (::fstatat(dirFd, name, &info, 0) != 0) {
         if (!refused(errno))
@@ -219,10 +224,11 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
         }
         if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
             continue; // FIFOs, sockets, devices
-        if (type != DT_UNKNOWN && (!options.files || (options.skipTilde && nameView.front() == '~')))
+        // a file left out is still examined: another name of it may be monitored, and is written when it is
+        if (type != DT_UNKNOWN && !options.files)
             continue;
         FileTime time = 0;
-        switch (examine(dirFd, name, type, time)) {
+        switch (examine(dirFd, name, type, time, contents)) {
         case Entry::Directory:
             contents.subfolders.emplace_back(nameView);
             continue;

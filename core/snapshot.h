@@ -28,6 +28,10 @@ public:
     // Flags kept with a directory.
     static constexpr std::uint8_t kCarried = 1; // taken over from the previous pass, not read at this one
     static constexpr std::uint8_t kAppearedNew = 2; // Unknown, and new to its recorded parent when first seen
+    // Holds a symbolic link to a file or a file with other names: a time can change with no report about it.
+    static constexpr std::uint8_t kVolatile = 4;
+    // Taken over from the previous pass, which the change journal says it did not change: the same as there.
+    static constexpr std::uint8_t kUnchanged = 8;
 
     std::uint32_t directoryCount() const { return static_cast<std::uint32_t>(m_directories.size()); }
     std::uint32_t fileCount() const { return static_cast<std::uint32_t>(m_fileTimes.size()); }

@@ -135,7 +135,7 @@ private:
             return m_differences[m_differenceOf[d] - 1];
         Difference difference {};
         difference.added = static_cast<std::uint32_t>(m_entries.size());
-        if ((m_current.flags(d) & Snapshot::kCarried) != 0) {
+        if ((m_current.flags(d) & (Snapshot::kCarried | Snapshot::kUnchanged)) != 0) {
             difference.removed = difference.modified = difference.end = difference.added;
         } else {
             compareFiles(m_previousOf[d], d, difference);

@@ -1,6 +1,7 @@
 // Recording the listed trees: one breadth-first walk over all of them, each directory read once.
 
 #include "directory_reader.h"
+#include "journal_pass.h"
 #include "monitor_pass.h"
 #include "paths.h"
 
@@ -16,17 +17,19 @@ enum class Action : std::uint8_t {
     Read, // a subfolder found by a walk: not through a symbolic link
     ReadListed, // a listed folder, which may be reached through a symbolic link
     CarryOver, // below a directory that could not be read: what the previous pass recorded is kept
+    TakeOver, // the change journal says it did not change: what the previous pass recorded is taken over
 };
 
 class Walk
 {
 public:
     Walk(const std::vector<std::string> &folders, const Snapshot &previous, std::vector<PassFailure> &failures,
-         const std::atomic<bool> *cancel)
+         const std::atomic<bool> *cancel, JournalPass *journal)
         : m_folders(folders)
         , m_previous(previous)
         , m_failures(failures)
         , m_cancel(cancel)
+        , m_journal(journal)
         , m_reached(folders.size(), 0)
     {
         for (std::size_t i = 0; i < folders.size(); ++i)
@@ -42,8 +45,13 @@ public:
         for (std::vector<std::size_t> tops = unreachedTops(); !tops.empty(); tops = unreachedTops()) {
             m_paths.clear();
             for (const std::size_t i : tops) {
-                m_current.addTop(m_folders[i]);
-                m_pending.push_back({m_previous.find(m_folders[i]), Action::ReadListed, false, true});
+                const std::uint32_t top = m_current.addTop(m_folders[i]);
+                Pending pending {m_previous.find(m_folders[i]), Action::ReadListed, false, true};
+                if (m_journal != nullptr) {
+                    pending.tree = m_journal->startTree(top, m_folders[i]);
+                    pending.arrived = m_journal->arrived(m_folders[i]);
+                }
+                m_pending.push_back(pending);
                 m_paths.push_back(m_folders[i]);
                 m_reached[i] = 1;
             }
@@ -62,6 +70,9 @@ private:
         Action action;
         bool isNew; // new to a recorded parent at this pass, or below such a directory
         bool listed;
+        std::uint32_t tree = 0; // the journal's number of its tree
+        bool arrived = false; // the journal says it arrived, or a directory above it did
+        bool reported = false; // read because of a report or because it is new, in a tree the journal guides
     };
 
     bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
@@ -98,9 +109,20 @@ private:
                 return false;
             const std::uint32_t levelEnd = m_current.directoryCount();
             std::vector<ReadRequest> requests;
-            for (std::uint32_t d = levelBegin; d < levelEnd; ++d)
-                if (m_pending[d].action != Action::CarryOver)
-                    requests.push_back({m_paths[d - levelBegin], m_pending[d].action == Action::ReadListed});
+            for (std::uint32_t d = levelBegin; d < levelEnd; ++d) {
+                Pending &pending = m_pending[d];
+                const std::string &path = m_paths[d - levelBegin];
+                if (pending.action == Action::CarryOver)
+                    continue;
+                if (m_journal != nullptr) {
+                    if (m_journal->guided(pending.tree) && !mustRead(d, path))
+                        pending.action = Action::TakeOver;
+                    else // watched before it is read, so that nothing that changes after the read goes unreported
+                        m_journal->beforeRead(pending.tree, path, pending.action == Action::ReadListed);
+                }
+                if (pending.action != Action::TakeOver)
+                    requests.push_back({path, pending.action == Action::ReadListed});
+            }
             DirectoryReader reader(std::move(requests), ReadOptions {true, true}, m_cancel);
             m_nextPaths.clear();
             for (std::uint32_t d = levelBegin; d < levelEnd; ++d) {
@@ -108,6 +130,10 @@ private:
                 m_current.beginDirectory();
                 if (m_pending[d].action == Action::CarryOver) {
                     carryOver(d, path, true);
+                    continue;
+                }
+                if (m_pending[d].action == Action::TakeOver) {
+                    takeOver(d, path);
                     continue;
                 }
                 std::optional<DirectoryContents> contents = reader.next();
@@ -121,14 +147,56 @@ private:
         return true;
     }
 
+    // In a tree the journal guides: whether a directory must be read, or is taken over as the previous pass
+    // recorded it. Notes in its pending entry whether it is read on a report (or as new).
+    bool mustRead(std::uint32_t d, const std::string &path)
+    {
+        Pending &pending = m_pending[d];
+        pending.reported = true;
+        if (pending.arrived || m_journal->dirty(path))
+            return true;
+        const std::uint32_t before = pending.previous;
+        if (before == Snapshot::kNone)
+            return true;
+        // in the same place as before: the same parent, or a top then and now
+        if (m_current.isTop(d) ? !m_previous.isTop(before)
+                               : m_previous.parent(before) != m_pending[m_current.parent(d)].previous)
+            return true;
+        // below a directory that could not be read now, a walk tries it all the same
+        if (!m_current.isTop(d) && (m_current.flags(m_current.parent(d)) & Snapshot::kCarried) != 0)
+            return true;
+        if (m_previous.state(before) != DirectoryState::Recorded ||
+            (m_previous.flags(before) & Snapshot::kCarried) != 0)
+            return true; // not read at the last pass: read whenever it can be, as a walk would
+        for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
+            if (m_previous.state(child) == DirectoryState::Gone)
+                return true;
+        pending.reported = false;
+        // a time there can change with no report about it
+        return (m_previous.flags(before) & Snapshot::kVolatile) != 0;
+    }
+
+    // The journal says nothing changed here since the previous pass: its record is taken over as it is.
+    void takeOver(std::uint32_t d, const std::string &path)
+    {
+        const std::uint32_t before = m_pending[d].previous;
+        m_current.copyFiles(m_previous, m_previous.firstFile(before), m_previous.fileEnd(before));
+        for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
+            addSubdirectory(d, path, m_previous.name(child), child, true);
+        m_current.endDirectory(DirectoryState::Recorded, Snapshot::kUnchanged);
+    }
+
     void record(std::uint32_t d, const std::string &path, const DirectoryContents &contents)
     {
         switch (contents.status) {
         case ReadStatus::Ok:
+            if (contents.hardLinks && m_pending[d].reported && m_journal != nullptr)
+                m_journal->requestWalk();
             m_current.addFiles(contents.names, contents.nameEnds, contents.times);
             for (const std::string &name : contents.subfolders)
                 addSubdirectory(d, path, name, Snapshot::kNone);
-            m_current.endDirectory(DirectoryState::Recorded);
+            m_current.endDirectory(DirectoryState::Recorded,
+                                   contents.hardLinks || contents.symbolicLinks ? Snapshot::kVolatile : 0);
             return;
         case ReadStatus::Vanished:
             // a listed folder that is missing keeps its snapshot; a subfolder that vanished is gone
@@ -171,10 +239,10 @@ private:
         m_current.endDirectory(DirectoryState::Recorded, Snapshot::kCarried);
     }
 
-    // previous: the same directory in the previous snapshot when the parent is carried over; kNone when the parent
-    // was read, and the directory is looked up.
+    // previous: the same directory in the previous snapshot when the parent is carried or taken over; kNone when
+    // the parent was read, and the directory is looked up. takenOver: the parent was taken over.
     void addSubdirectory(std::uint32_t parent, const std::string &parentPath, std::string_view name,
-                         std::uint32_t previous)
+                         std::uint32_t previous, bool takenOver = false)
     {
         const std::uint32_t child = m_current.addSubdirectory(name);
         std::string path = parentPath;
@@ -183,7 +251,12 @@ private:
         const bool listed = markListed(child, path);
         const Pending parentPending = m_pending[parent];
         Pending pending {previous, Action::CarryOver, parentPending.isNew, listed};
-        if (previous != Snapshot::kNone) {
+        pending.tree = parentPending.tree;
+        if (m_journal != nullptr)
+            pending.arrived = parentPending.arrived || m_journal->arrived(path);
+        if (takenOver) {
+            pending.action = Action::Read; // or taken over in turn, when its level comes
+        } else if (previous != Snapshot::kNone) {
             pending.action = listed ? Action::Read : Action::CarryOver;
         } else {
             pending.action = Action::Read;
@@ -216,6 +289,7 @@ private:
     const Snapshot &m_previous;
     std::vector<PassFailure> &m_failures;
     const std::atomic<bool> *m_cancel;
+    JournalPass *m_journal;
     std::vector<char> m_reached;
     std::unordered_multimap<std::uint64_t, std::size_t> m_folderByHash;
     Snapshot m_current;
@@ -242,7 +316,14 @@ std::vector<std::string> ListedFolders(const std::vector<std::string> &folders)
 std::optional<Snapshot> RecordSnapshot(const std::vector<std::string> &folders, const Snapshot &previous,
                                        std::vector<PassFailure> &failures, const std::atomic<bool> *cancel)
 {
-    Walk walk(folders, previous, failures, cancel);
+    return RecordSnapshot(folders, previous, failures, cancel, nullptr);
+}
+
+std::optional<Snapshot> RecordSnapshot(const std::vector<std::string> &folders, const Snapshot &previous,
+                                       std::vector<PassFailure> &failures, const std::atomic<bool> *cancel,
+                                       JournalPass *journal)
+{
+    Walk walk(folders, previous, failures, cancel, journal);
     if (!walk.run())
         return std::nullopt;
     return walk.take();
