@@ -6,7 +6,12 @@
 //
 // --with-subfolders also times the no-change pass with DIR and every folder below it listed, as "Add All
 // Subfolders In Folder" lists them, against the pass with DIR alone.
+//
+// Then the same tree with the change journal: the recording pass that sets the watches up against the one without,
+// the no-change pass and (for a built tree) the pass after 1000 files changed, spread over the tree, each against
+// the walk; the memory the journal adds to the program and the kernel memory its watches take.
 
+#include "core/change_journal.h"
 #include "core/enumeration.h"
 #include "core/monitor_pass.h"
 #include "core/paths.h"
@@ -19,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -130,6 +136,73 @@ Tree buildTree(const std::string &root, long count)
     return tree;
 }
 
+long meminfoKiB(const char *field)
+{
+    std::ifstream info("/proc/meminfo");
+    std::string line;
+    while (std::getline(info, line))
+        if (line.rfind(field, 0) == 0)
+            return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
+    return 0;
+}
+
+struct JournalFigures {
+    bool available = false;
+    double setUp = 0; // the recording pass that adds the watches
+    double noChange = 0;
+    double changed = 0; // after 1000 files changed, spread over the tree
+    std::size_t reported = 0;
+    std::size_t touched = 0;
+    std::size_t watches = 0;
+    long recordedKiB = 0; // the program with the tree recorded and watched
+    long peakKiB = 0; // during the pass after 1000 changes
+    long kernelKiB = 0; // unreclaimable kernel memory the watches took (the machine's, so roughly)
+    bool quiet = true;
+};
+
+// The same passes guided by the change journal, on a fresh store: the recording pass adds the watches.
+JournalFigures measureJournal(const std::string &listed, const Tree &tree, int runs, bool built)
+{
+    JournalFigures figures;
+    const std::shared_ptr<tarnwick::ChangeJournal> journal = tarnwick::ChangeJournal::ForThisSystem();
+    if (!journal)
+        return figures;
+    figures.available = true;
+    const tarnwick::PassOptions guided {journal.get(), false};
+    tarnwick::SnapshotStore store;
+    const long kernelBefore = meminfoKiB("SUnreclaim:");
+    figures.setUp = best(1, [&] { tarnwick::RunMonitorPass({listed}, store, nullptr, guided); });
+    figures.kernelKiB = meminfoKiB("SUnreclaim:") - kernelBefore;
+    figures.watches = journal->watchCount();
+    ::malloc_trim(0);
+    figures.recordedKiB = statusKiB("VmRSS:");
+    figures.noChange = best(std::max(runs, 10), [&] {
+        figures.quiet = tarnwick::RunMonitorPass({listed}, store, nullptr, guided).changes.empty() && figures.quiet;
+    });
+    if (built && !tree.files.empty()) {
+        // 1000 files, one in every so many of the tree
+        std::vector<std::string> spread;
+        const std::size_t step = std::max<std::size_t>(1, tree.files.size() / 1000);
+        for (std::size_t i = 0; i < tree.files.size() && spread.size() < 1000; i += step)
+            spread.push_back(tree.files[i]);
+        figures.touched = spread.size();
+        resetPeakMemory();
+        figures.changed = 1e300;
+        for (int run = 0; run < runs; ++run) {
+            const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 7200 + run, 0}};
+            for (const std::string &file : spread)
+                ::utimensat(AT_FDCWD, file.c_str(), later, 0);
+            figures.changed =
+                std::min(figures.changed, best(1, [&] {
+                             figures.reported =
+                                 tarnwick::RunMonitorPass({listed}, store, nullptr, guided).changes.size();
+                         }));
+        }
+        figures.peakKiB = statusKiB("VmHWM:");
+    }
+    return figures;
+}
+
 double timeFind(const std::string &folder, int runs)
 {
     return best(runs, [&] {
@@ -233,6 +306,13 @@ int main(int argc, char **argv)
         changed = best(1, [&] { reported = tarnwick::RunMonitorPass({listed}, store).changes.size(); });
     }
 
+    ::malloc_trim(0);
+    const long recorded = statusKiB("VmRSS:");
+    tarnwick::RunMonitorPass({}, store); // "Clear List" and the next pass
+    const long cleared = statusKiB("VmRSS:");
+
+    const JournalFigures journal = measureJournal(listed, tree, runs, built);
+
     std::printf("\n%ld files in %s (best of %d runs, warm cache, %u threads)\n\n", seen, folder.c_str(), runs,
                 std::max(2U, std::thread::hardware_concurrency()));
     std::printf("| %-26s | %11s | %20s | %-29s |\n", "measure", "time", "rate", "ratio");
@@ -247,18 +327,35 @@ int main(int argc, char **argv)
     row("comparison alone", comparison, seen, "comparison / walk", comparison / walk);
     if (built)
         row("pass after 1% changed", changed, seen, "changed / find", changed / find);
+    if (journal.available) {
+        row("journal: watch set-up", journal.setUp, seen, "vs recording pass", journal.setUp / recording);
+        row("journal: no-change pass", journal.noChange, seen, "journal no-change / walk", journal.noChange / walk);
+        if (built)
+            row("journal: 1000 changed", journal.changed, seen, "journal changed / walk", journal.changed / walk);
+    }
     std::printf("\npeak memory during the no-change pass (both snapshots alive): %.1f MiB\n", one.peakKiB / 1024.0);
     if (withSubfolders)
         std::printf("peak memory with all %zu subfolders listed: %.1f MiB\n", all.size(), subfolders.peakKiB / 1024.0);
-    ::malloc_trim(0);
-    const long recorded = statusKiB("VmRSS:");
-    tarnwick::RunMonitorPass({}, store); // "Clear List" and the next pass
     std::printf("memory after the folder list was cleared: %.1f MiB (%.1f MiB with the tree recorded)\n",
-                statusKiB("VmRSS:") / 1024.0, recorded / 1024.0);
-    if (!quiet || differences != 0)
+                cleared / 1024.0, recorded / 1024.0);
+    if (journal.available) {
+        std::printf("change journal: %zu watches; the program %+.1f MiB with the tree recorded, %.1f MiB peak "
+                    "during the pass after 1000 changes; the kernel %+.1f MiB of unreclaimable memory",
+                    journal.watches, (journal.recordedKiB - recorded) / 1024.0, journal.peakKiB / 1024.0,
+                    journal.kernelKiB / 1024.0);
+        if (journal.watches > 0)
+            std::printf(" (%.0f bytes a watch)", journal.kernelKiB * 1024.0 / static_cast<double>(journal.watches));
+        std::printf("\n");
+    } else {
+        std::printf("change journal: none on this system\n");
+    }
+    if (!quiet || differences != 0 || !journal.quiet)
         std::printf("warning: the tree changed while it was measured\n");
     if (built) {
         std::printf("changes reported after 1%% changed: %zu of %zu touched\n", reported, tree.files.size());
+        if (journal.available)
+            std::printf("changes reported by the journal's pass after 1000 changed: %zu of %zu touched\n",
+                        journal.reported, journal.touched);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
@@ -267,5 +364,10 @@ int main(int argc, char **argv)
                     static_cast<double>(subfolders.peakKiB) / static_cast<double>(one.peakKiB));
     else
         std::printf("no-change pass / find: %.2f\n", one.time / find);
+    if (journal.available) {
+        std::printf("journal no-change pass / walk: %.4f\n", journal.noChange / walk);
+        if (built)
+            std::printf("journal pass after 1000 changes / walk: %.3f\n", journal.changed / walk);
+    }
     return 0;
 }

@@ -16,6 +16,15 @@ std::string_view directoryOf(std::string_view path)
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 
+std::string_view nameOf(std::string_view path)
+{
+    return path.substr(directoryOf(path).size());
+}
+
+// Entry names kept for one directory, and for all: past these the directory is read whole.
+constexpr std::size_t kNamesPerDirectory = 64;
+constexpr std::size_t kNames = 32768;
+
 // The parent of a directory path that ends with a separator.
 std::string_view parentOf(std::string_view directory)
 {
@@ -72,6 +81,7 @@ void ChangeJournal::forget()
     dropAll();
     m_roots.clear();
     m_dirty.clear();
+    m_names = 0;
     m_arrived.clear();
     m_stamp = 0;
     m_listed.clear();
@@ -116,21 +126,22 @@ void ChangeJournal::take(const JournalEvent &event)
     for (const std::string &path : found->second) {
         switch (event.kind) {
         case Kind::Entry:
-            markDirty(path, directoryOf(event.name));
+        case Kind::EntryWritten:
+            markDirty(path, directoryOf(event.name), nameOf(event.name), event.kind == Kind::Entry);
             break;
         case Kind::DirectoryArrived:
-            markDirty(path, directoryOf(event.name));
+            markDirty(path, directoryOf(event.name), nameOf(event.name), true);
             markArrived(path, event.name);
             break;
         case Kind::Self:
-            markDirty(path, {});
+            markDirty(path, {}, {}, true);
             break;
         case Kind::SelfDeleted:
         case Kind::SelfMoved:
             // below a top, the parent's watch reports it too; a top has no watched parent
             if (m_roots.contains(path))
                 breakRootsHolding(path);
-            markDirty(parentOf(path), {});
+            markDirty(parentOf(path), {}, {}, true);
             break;
         case Kind::WatchEnded:
         case Kind::Lost:
@@ -155,19 +166,34 @@ std::size_t ChangeJournal::dirtyBound() const
     return std::max(m_directories, m_watchOf.size()) + 4096;
 }
 
-void ChangeJournal::markDirty(std::string_view directory, std::string_view below)
+void ChangeJournal::markDirty(std::string_view directory, std::string_view below, std::string_view entry, bool listing)
 {
     if (directory.empty())
         return;
     m_scratch.assign(directory);
     m_scratch.append(below);
-    if (m_dirty.contains(m_scratch))
+    auto found = m_dirty.find(m_scratch);
+    if (found == m_dirty.end()) {
+        if (m_dirty.size() >= dirtyBound()) {
+            breakEverything(); // more changed than the trees hold: walking them is cheaper than keeping count
+            return;
+        }
+        found = m_dirty.emplace(m_scratch, ChangedEntries {}).first;
+    }
+    ChangedEntries &changed = found->second;
+    changed.listing = changed.listing || listing;
+    if (changed.all)
         return;
-    if (m_dirty.size() >= dirtyBound()) {
-        breakEverything(); // more changed than the trees hold: walking them is cheaper than keeping count
+    if (entry.empty() || changed.names.size() >= kNamesPerDirectory || m_names >= kNames) {
+        m_names -= changed.names.size();
+        changed.all = true;
+        std::vector<std::string>().swap(changed.names);
         return;
     }
-    m_dirty.insert(m_scratch);
+    if (std::find(changed.names.begin(), changed.names.end(), entry) == changed.names.end()) {
+        changed.names.emplace_back(entry);
+        ++m_names;
+    }
 }
 
 void ChangeJournal::markArrived(std::string_view directory, std::string_view name)
@@ -202,8 +228,9 @@ void ChangeJournal::breakEverything()
         ++root.breaks;
     }
     // every tree walks: what changed where no longer matters
-    std::unordered_set<std::string>().swap(m_dirty);
+    std::unordered_map<std::string, ChangedEntries>().swap(m_dirty);
     std::unordered_set<std::string>().swap(m_arrived);
+    m_names = 0;
 }
 
 void ChangeJournal::attach(const std::string &path, int watch)
@@ -274,6 +301,7 @@ JournalPass::JournalPass(ChangeJournal &journal, const SnapshotStore &store, con
     m_stampMatches = store.m_stamp != 0 && store.m_stamp == journal.m_stamp;
     m_dirty.swap(journal.m_dirty);
     m_arrived.swap(journal.m_arrived);
+    journal.m_names = 0;
 
     m_unchanged = !walk && m_stampMatches && journal.m_alwaysRead == 0 && m_dirty.empty() && m_arrived.empty() &&
         listed == journal.m_listed;

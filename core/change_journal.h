@@ -17,6 +17,13 @@
 
 namespace tarnwick {
 
+// What reports said of one directory's entries since the last pass.
+struct ChangedEntries {
+    bool all = false; // too many to keep, or the directory itself changed: every entry is examined
+    bool listing = false; // an entry was created, removed or renamed: the directory lists other names
+    std::vector<std::string> names; // the entries named, unless all
+};
+
 // Which directories of the listed trees changed between two passes, as the operating system reports it, so that a
 // pass reads only those and takes every other directory over from the previous snapshot. It is a hint, never the
 // truth: a tree is taken over only while one unbroken watch has covered it since the pass that recorded it, and
@@ -25,8 +32,9 @@ namespace tarnwick {
 // walk in full at its next pass.
 //
 // A reader thread drains the reports as they arrive, so a busy tree cannot overflow the system's queue between
-// two passes, and coalesces them into sets of directories: the directories whose entries changed, and the
-// directories that arrived with everything below them. Both sets are bounded; past the bound every tree walks.
+// two passes, and coalesces them into sets of directories: the directories whose entries changed (with the names
+// of those entries, up to a number), and the directories that arrived with everything below them. The sets are
+// bounded; past the bound every tree walks.
 // A pass (RunMonitorPass) takes the sets at its start, after reading what is queued at that moment. Thread-safe.
 class ChangeJournal
 {
@@ -62,8 +70,9 @@ private:
     // Reads and takes in what is queued. Needs the lock.
     void drain();
     void take(const JournalEvent &event);
-    // The directory (and below it, a relative path ending with a separator) had entries changed.
-    void markDirty(std::string_view directory, std::string_view below);
+    // The directory (and below it, a relative path ending with a separator) had the entry changed (listing: created,
+    // removed or renamed); no entry: the directory itself, or any of its entries.
+    void markDirty(std::string_view directory, std::string_view below, std::string_view entry, bool listing);
     // The entry of the directory arrived, with everything below it.
     void markArrived(std::string_view directory, std::string_view name);
     void breakRootsHolding(const std::string &path);
@@ -89,7 +98,8 @@ private:
 
     std::unordered_map<std::string, Root> m_roots; // by the path of the top
     std::uint64_t m_overflows = 0; // how often reports were lost for every watch
-    std::unordered_set<std::string> m_dirty; // directories whose entries changed
+    std::unordered_map<std::string, ChangedEntries> m_dirty; // directories whose entries changed
+    std::size_t m_names = 0; // entry names kept in m_dirty
     std::unordered_set<std::string> m_arrived; // directories that arrived, with everything below them
     std::size_t m_directories = 0; // in the last pass's snapshot, for the bound of the sets
     std::size_t m_limit = 0;

@@ -69,7 +69,8 @@ void DirectoryReader::read(std::size_t index, std::unique_lock<std::mutex> &lock
     lock.unlock();
     Slot slot;
     try {
-        slot.contents = platform::ReadDirectory(m_requests[index].path, m_options, m_requests[index].followLink);
+        const ReadRequest &request = m_requests[index];
+        slot.contents = platform::ReadDirectory(request.path, m_options, request.followLink, request.hint);
     } catch (...) {
         slot.failure = std::current_exception();
     }

@@ -3,6 +3,7 @@
 // Reading many directories at once, internal to core.
 
 #include "enumeration.h"
+#include "read_hint.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -19,6 +20,7 @@ namespace tarnwick {
 struct ReadRequest {
     std::string path; // ending with a separator
     bool followLink = false; // whether the directory itself may be reached through a symbolic link
+    ReadHint *hint = nullptr; // where unchanged files' times come from; owned by the caller
 };
 
 // Reads directories on a few threads while the caller takes the listings in request order, each as soon as it

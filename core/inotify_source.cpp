@@ -281,8 +281,11 @@ private:
                 events.push_back({Kind::Self, event.wd, {}});
             return;
         }
-        const bool arrived = (event.mask & IN_ISDIR) && (event.mask & (IN_CREATE | IN_MOVED_TO));
-        events.push_back({arrived ? Kind::DirectoryArrived : Kind::Entry, event.wd, std::string(event.name)});
+        Kind kind = Kind::EntryWritten;
+        if (event.mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO))
+            kind = (event.mask & IN_ISDIR) && (event.mask & (IN_CREATE | IN_MOVED_TO)) ? Kind::DirectoryArrived
+                                                                                       : Kind::Entry;
+        events.push_back({kind, event.wd, std::string(event.name)});
     }
 
     int m_inotify;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -36,6 +37,12 @@ public:
     bool guided(std::uint32_t tree) const { return m_trees[tree].guided; }
     // Whether the entries of the directory changed; whether it arrived, with all below it.
     bool dirty(const std::string &path) const { return m_dirty.contains(path); }
+    // What reports said of the directory's entries; nothing when it did not change.
+    const ChangedEntries *changes(const std::string &path) const
+    {
+        const auto found = m_dirty.find(path);
+        return found == m_dirty.end() ? nullptr : &found->second;
+    }
     bool arrived(const std::string &path) const { return m_arrived.contains(path); }
     // Watches a directory of the tree before it is read (top: the tree's top).
     void beforeRead(std::uint32_t tree, const std::string &path, bool top);
@@ -74,7 +81,7 @@ private:
     bool m_walkRequested = false;
     bool m_recountLimit = false; // a tree is walked in full with watches: count the watches in use afresh
     std::optional<std::size_t> m_limit;
-    std::unordered_set<std::string> m_dirty;
+    std::unordered_map<std::string, ChangedEntries> m_dirty;
     std::unordered_set<std::string> m_arrived;
     std::vector<Tree> m_trees;
 };

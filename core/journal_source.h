@@ -16,7 +16,8 @@ namespace tarnwick {
 // One report of a watch, in the journal's terms.
 struct JournalEvent {
     enum class Kind : std::uint8_t {
-        Entry, // an entry of the watched tree was created, removed, renamed, written or given other attributes
+        Entry, // an entry of the watched tree was created, removed or renamed: the directory's listing changed
+        EntryWritten, // an entry was written or given other attributes where it is: its directory lists the same
         DirectoryArrived, // an entry that is (or may be) a directory was created or moved in: all below it is new
         Self, // the watched directory's own attributes changed (its permissions, say)
         SelfDeleted, // the watched directory was deleted; the watch ends

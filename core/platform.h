@@ -7,6 +7,7 @@
 #include "date.h"
 #include "enumeration.h"
 #include "history_log.h"
+#include "read_hint.h"
 
 #include <string>
 #include <string_view>
@@ -14,8 +15,14 @@
 namespace tarnwick::platform {
 
 // Lists one directory (path ending with the separator). followLink: whether the folder itself may be
-// reached through a symbolic link (true for a listed folder, false for subfolders found by a walk).
-DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink);
+// reached through a symbolic link (true for a listed folder, false for subfolders found by a walk). hint: where the
+// times of files no report named may be taken from, instead of examining them.
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink,
+                                ReadHint *hint = nullptr);
+
+// Examines one entry as a listing would: true when it is a regular file (not a link), with its last-write time and
+// whether it has other names (hard links) than this one.
+bool ExamineRegularFile(const std::string &path, FileTime &time, bool &hardLinked);
 
 // Whether folder + name + separator would exceed the platform's path limit.
 bool PathTooLong(const std::string &folder, std::string_view name);

@@ -161,6 +161,17 @@ bool PathTooLong(const std::string &folder, std::string_view name)
     return folder.size() + name.size() + 1 >= PATH_MAX;
 }
 
+bool ExamineRegularFile(const std::string &path, FileTime &time, bool &hardLinked)
+{
+    struct stat info {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    time = static_cast<FileTime>(info.st_mtim.tv_sec);
+    hardLinked = info.st_nlink > 1;
+    return true;
+}
+
 bool LocalTime(FileTime time, DateParts &parts)
 {
     const auto seconds = static_cast<std::time_t>(time);
@@ -185,7 +196,7 @@ void ReleaseFreedMemory()
 #endif
 }
 
-DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink)
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink, ReadHint *hint)
 {
     DirectoryContents contents;
     const int fd = openDirectory(folder, followLink);
@@ -228,6 +239,14 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
         if (type != DT_UNKNOWN && !options.files)
             continue;
         FileTime time = 0;
+        if (hint != nullptr && type == DT_REG && options.files) {
+            if (const std::optional<FileTime> unchanged = hint->unchangedTime(nameView)) {
+                contents.names.append(nameView);
+                contents.nameEnds.push_back(static_cast<std::uint32_t>(contents.names.size()));
+                contents.times.push_back(*unchanged);
+                continue;
+            }
+        }
         switch (examine(dirFd, name, type, time, contents)) {
         case Entry::Directory:
             contents.subfolders.emplace_back(nameView);

@@ -209,6 +209,17 @@ bool PathTooLong(const std::string &folder, std::string_view name)
     return folder.size() + name.size() + 1 >= 32767;
 }
 
+bool ExamineRegularFile(const std::string &path, FileTime &time, bool &hardLinked)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!attributesOf(path, data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
+    time = fromFileTime(data.ftLastWriteTime);
+    hardLinked = false; // the directory search does not tell either; each name's entry keeps its own times
+    return true;
+}
+
 bool LocalTime(FileTime time, DateParts &parts)
 {
     // The zone's rules for that date, not the bias in force now, so a summer time read in winter stays right.
@@ -234,8 +245,10 @@ void ReleaseFreedMemory()
     // the Windows heap gives large blocks back to the system as they are freed
 }
 
-DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool /*followLink*/)
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool /*followLink*/,
+                                ReadHint * /*hint*/)
 {
+    // The search gives every file's time with its name: a hint would save nothing.
     // A folder reached through a reparse point is never listed as a subfolder, so the walk cannot follow one.
     DirectoryContents contents;
     const std::wstring pattern = win32Path(folder) + L"*";

@@ -81,6 +81,8 @@ public:
                   const std::vector<FileTime> &times);
     // Files first to end of another snapshot.
     void copyFiles(const Snapshot &from, std::uint32_t first, std::uint32_t end);
+    // Another time for a file of the directory being filled.
+    void setFileTime(std::uint32_t i, FileTime time) { m_fileTimes[i] = time; }
     void endDirectory(DirectoryState state, std::uint8_t flags = 0);
     // The directory that beginDirectory() opened, or the next one to be filled.
     std::uint32_t filling() const { return m_filled; }

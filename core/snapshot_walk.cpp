@@ -4,8 +4,10 @@
 #include "journal_pass.h"
 #include "monitor_pass.h"
 #include "paths.h"
+#include "platform.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,6 +20,7 @@ enum class Action : std::uint8_t {
     ReadListed, // a listed folder, which may be reached through a symbolic link
     CarryOver, // below a directory that could not be read: what the previous pass recorded is kept
     TakeOver, // the change journal says it did not change: what the previous pass recorded is taken over
+    Restat, // the change journal says only some files were written: taken over, with those files examined again
 };
 
 class Walk
@@ -109,19 +112,30 @@ private:
                 return false;
             const std::uint32_t levelEnd = m_current.directoryCount();
             std::vector<ReadRequest> requests;
+            m_hints.clear();
             for (std::uint32_t d = levelBegin; d < levelEnd; ++d) {
                 Pending &pending = m_pending[d];
                 const std::string &path = m_paths[d - levelBegin];
                 if (pending.action == Action::CarryOver)
                     continue;
+                Need need = Need::Read;
                 if (m_journal != nullptr) {
-                    if (m_journal->guided(pending.tree) && !mustRead(d, path))
+                    if (m_journal->guided(pending.tree))
+                        need = mustRead(d, path);
+                    if (need == Need::TakeOver)
                         pending.action = Action::TakeOver;
-                    else // watched before it is read, so that nothing that changes after the read goes unreported
+                    else if (need == Need::Restat)
+                        pending.action = Action::Restat;
+                    else if (need == Need::Read) // watched before it is read: what changes after the read is reported
                         m_journal->beforeRead(pending.tree, path, pending.action == Action::ReadListed);
+                    // (a directory read for its named entries has been watched without a break since its last read)
                 }
-                if (pending.action != Action::TakeOver)
-                    requests.push_back({path, pending.action == Action::ReadListed});
+                if (pending.action == Action::TakeOver || pending.action == Action::Restat)
+                    continue;
+                ReadHint *hint = nullptr;
+                if (need == Need::ReadNamed)
+                    hint = &m_hints.emplace_back(m_previous, pending.previous, m_journal->changes(path)->names);
+                requests.push_back({path, pending.action == Action::ReadListed, hint});
             }
             DirectoryReader reader(std::move(requests), ReadOptions {true, true}, m_cancel);
             m_nextPaths.clear();
@@ -136,6 +150,11 @@ private:
                     takeOver(d, path);
                     continue;
                 }
+                if (m_pending[d].action == Action::Restat) {
+                    if (!restat(d, path)) // something else than written files: the directory is read whole
+                        record(d, path, platform::ReadDirectory(path, ReadOptions {true, true}, m_current.isTop(d)));
+                    continue;
+                }
                 std::optional<DirectoryContents> contents = reader.next();
                 if (!contents)
                     return false;
@@ -147,33 +166,46 @@ private:
         return true;
     }
 
+    enum class Need : std::uint8_t {
+        TakeOver, // unchanged: taken over as the previous pass recorded it
+        Restat, // only files written where they are: taken over, with the files reports named examined again
+        ReadNamed, // read, examining only the entries reports named
+        Read, // read whole
+    };
+
     // In a tree the journal guides: whether a directory must be read, or is taken over as the previous pass
     // recorded it. Notes in its pending entry whether it is read on a report (or as new).
-    bool mustRead(std::uint32_t d, const std::string &path)
+    Need mustRead(std::uint32_t d, const std::string &path)
     {
         Pending &pending = m_pending[d];
         pending.reported = true;
-        if (pending.arrived || m_journal->dirty(path))
-            return true;
+        if (pending.arrived)
+            return Need::Read;
         const std::uint32_t before = pending.previous;
         if (before == Snapshot::kNone)
-            return true;
+            return Need::Read;
         // in the same place as before: the same parent, or a top then and now
         if (m_current.isTop(d) ? !m_previous.isTop(before)
                                : m_previous.parent(before) != m_pending[m_current.parent(d)].previous)
-            return true;
+            return Need::Read;
         // below a directory that could not be read now, a walk tries it all the same
         if (!m_current.isTop(d) && (m_current.flags(m_current.parent(d)) & Snapshot::kCarried) != 0)
-            return true;
+            return Need::Read;
         if (m_previous.state(before) != DirectoryState::Recorded ||
             (m_previous.flags(before) & Snapshot::kCarried) != 0)
-            return true; // not read at the last pass: read whenever it can be, as a walk would
+            return Need::Read; // not read at the last pass: read whenever it can be, as a walk would
         for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
             if (m_previous.state(child) == DirectoryState::Gone)
-                return true;
-        pending.reported = false;
+                return Need::Read;
         // a time there can change with no report about it
-        return (m_previous.flags(before) & Snapshot::kVolatile) != 0;
+        const bool isVolatile = (m_previous.flags(before) & Snapshot::kVolatile) != 0;
+        if (const ChangedEntries *changed = m_journal->changes(path)) {
+            if (isVolatile || changed->all)
+                return Need::Read;
+            return changed->listing ? Need::ReadNamed : Need::Restat;
+        }
+        pending.reported = false;
+        return isVolatile ? Need::Read : Need::TakeOver;
     }
 
     // The journal says nothing changed here since the previous pass: its record is taken over as it is.
@@ -184,6 +216,50 @@ private:
         for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
             addSubdirectory(d, path, m_previous.name(child), child, true);
         m_current.endDirectory(DirectoryState::Recorded, Snapshot::kUnchanged);
+    }
+
+    // Only files were written, where they are: the previous record with those files examined again. False, with
+    // nothing recorded, when a named entry is something else than a file the record holds.
+    bool restat(std::uint32_t d, const std::string &path)
+    {
+        const std::uint32_t before = m_pending[d].previous;
+        const std::uint32_t first = m_previous.firstFile(before);
+        const std::uint32_t end = m_previous.fileEnd(before);
+        m_updates.clear();
+        for (const std::string &name : m_journal->changes(path)->names) {
+            std::uint32_t file = first;
+            while (file < end && m_previous.fileName(file) != name)
+                ++file;
+            if (file == end) {
+                // a subdirectory reports about itself; a file whose name begins with "~" is never recorded
+                if (name.front() == '~' || hasChild(before, name))
+                    continue;
+                return false;
+            }
+            FileTime time = 0;
+            bool hardLinked = false;
+            if (!platform::ExamineRegularFile(path + name, time, hardLinked))
+                return false;
+            if (hardLinked)
+                m_journal->requestWalk();
+            m_updates.emplace_back(file - first, time);
+        }
+        const std::uint32_t base = m_current.fileCount();
+        m_current.copyFiles(m_previous, first, end);
+        for (const auto &[offset, time] : m_updates)
+            m_current.setFileTime(base + offset, time);
+        for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
+            addSubdirectory(d, path, m_previous.name(child), child, true);
+        m_current.endDirectory(DirectoryState::Recorded);
+        return true;
+    }
+
+    bool hasChild(std::uint32_t before, std::string_view name) const
+    {
+        for (std::uint32_t child = m_previous.firstChild(before); child < m_previous.childEnd(before); ++child)
+            if (m_previous.name(child) == name)
+                return true;
+        return false;
     }
 
     void record(std::uint32_t d, const std::string &path, const DirectoryContents &contents)
@@ -294,6 +370,8 @@ private:
     std::unordered_multimap<std::uint64_t, std::size_t> m_folderByHash;
     Snapshot m_current;
     std::vector<Pending> m_pending; // per directory of m_current
+    std::deque<ReadHint> m_hints; // of the level being walked; a deque keeps their places
+    std::vector<std::pair<std::uint32_t, FileTime>> m_updates; // files examined again: place in the directory, time
     std::vector<std::string> m_paths; // of the level being walked
     std::vector<std::string> m_nextPaths;
 };
