@@ -75,7 +75,7 @@ private:
         bool listed;
         std::uint32_t tree = 0; // the journal's number of its tree
         bool arrived = false; // the journal says it arrived, or a directory above it did
-        bool reported = false; // read because of a report or because it is new, in a tree the journal guides
+        bool reported = false; // in a tree the journal guides: read as new, or because its listing changed
     };
 
     bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
@@ -178,7 +178,7 @@ private:
     Need mustRead(std::uint32_t d, const std::string &path)
     {
         Pending &pending = m_pending[d];
-        pending.reported = true;
+        pending.reported = true; // what is new may hold a new name of a file
         if (pending.arrived)
             return Need::Read;
         const std::uint32_t before = pending.previous;
@@ -199,12 +199,14 @@ private:
                 return Need::Read;
         // a time there can change with no report about it
         const bool isVolatile = (m_previous.flags(before) & Snapshot::kVolatile) != 0;
-        if (const ChangedEntries *changed = m_journal->changes(path)) {
+        const ChangedEntries *changed = m_journal->changes(path);
+        // only a created or renamed entry can be a new name of a file
+        pending.reported = changed != nullptr && (changed->listing || changed->all);
+        if (changed != nullptr) {
             if (isVolatile || changed->all)
                 return Need::Read;
             return changed->listing ? Need::ReadNamed : Need::Restat;
         }
-        pending.reported = false;
         return isVolatile ? Need::Read : Need::TakeOver;
     }
 

@@ -398,6 +398,306 @@ TEST(Journal, GuidedPassesReportWhatWalksReport)
     EXPECT_GT(directoriesTakenOver, 500U) << "the journal guided no pass: nothing was compared";
 }
 
+// Which directories a pass opened, as the kernel tells: a directory is read by opening it.
+class OpenedDirectories
+{
+public:
+    explicit OpenedDirectories(const TempTree &tree)
+        : m_tree(tree)
+        , m_inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+    }
+    ~OpenedDirectories() { ::close(m_inotify); }
+    OpenedDirectories(const OpenedDirectories &) = delete;
+    OpenedDirectories &operator=(const OpenedDirectories &) = delete;
+
+    // Watches every directory below the work folder as it is now and forgets what was opened so far.
+    void start()
+    {
+        m_all.clear();
+        std::error_code error;
+        for (std::filesystem::recursive_directory_iterator it(m_tree.root(), error), end; !error && it != end;
+             it.increment(error)) {
+            if (!it->is_directory() || it->is_symlink())
+                continue;
+            const std::string relative = TextOf(std::filesystem::relative(it->path(), m_tree.root()));
+            m_names[::inotify_add_watch(m_inotify, it->path().c_str(), IN_OPEN | IN_ONLYDIR)] = relative;
+            m_all.insert(relative);
+        }
+        opened();
+    }
+
+    // The directories opened since start(), relative to the work folder.
+    std::set<std::string> opened()
+    {
+        std::set<std::string> result;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_inotify, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if ((event->mask & IN_OPEN) && event->len == 0)
+                    result.insert(m_names[event->wd]);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return result;
+    }
+
+    // Every directory of the folder (relative), as start() found them.
+    std::set<std::string> all(const std::string &folder) const
+    {
+        std::set<std::string> result;
+        for (const std::string &relative : m_all)
+            if (relative == folder || relative.starts_with(folder + "/"))
+                result.insert(relative);
+        return result;
+    }
+
+private:
+    const TempTree &m_tree;
+    int m_inotify;
+    std::map<int, std::string> m_names;
+    std::set<std::string> m_all;
+};
+
+// A listed tree watched by a journal over a faulty source, next to a store kept by walks alone.
+class JournalPasses : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto source = std::make_unique<FaultySource>(SystemJournalSource());
+        faults = source.get();
+        journal = std::make_unique<ChangeJournal>(std::move(source));
+        tree.writeFile("w/a.txt", T);
+        tree.writeFile("w/s/b.txt", T);
+        tree.writeFile("w/s/t/c.txt", T);
+        tree.writeFile("w/u/d.txt", T);
+        tree.makeFolder("outside");
+    }
+
+    // A guided pass and a walk over the same folders: the changes of both, and what the guided one opened.
+    struct Passes {
+        std::vector<Change> guided;
+        std::vector<Change> walked;
+        std::set<std::string> opened;
+    };
+    Passes pass(bool walk = false)
+    {
+        Passes passes;
+        openings.start();
+        passes.guided = RunMonitorPass(folders, guidedStore, nullptr, {journal.get(), walk}).changes;
+        passes.opened = openings.opened();
+        passes.walked = RunMonitorPass(folders, walkedStore).changes;
+        return passes;
+    }
+    Change added(const std::string &relative) const { return {ChangeKind::Added, tree.path(relative)}; }
+
+    TempTree tree;
+    OpenedDirectories openings {tree};
+    FaultySource *faults = nullptr;
+    std::unique_ptr<ChangeJournal> journal;
+    std::vector<std::string> folders = {tree.folder("w")};
+    SnapshotStore guidedStore;
+    SnapshotStore walkedStore;
+};
+
+using Opened = std::set<std::string>;
+
+TEST_F(JournalPasses, ReadOnlyWhatReportsNamed)
+{
+    Passes passes = pass();
+    EXPECT_EQ(passes.opened, openings.all("w")) << "the first pass walks";
+    EXPECT_EQ(journal->watchCount(), 4U);
+    EXPECT_EQ(pass().opened, Opened {}) << "nothing changed: nothing is read";
+
+    tree.writeFile("w/s/t/new.txt", T);
+    passes = pass();
+    EXPECT_EQ(passes.guided, std::vector<Change> {added("w/s/t/new.txt")});
+    EXPECT_EQ(passes.opened, Opened {"w/s/t"});
+
+    tree.setTime("w/u/d.txt", T + 60);
+    tree.setTime("w/a.txt", T - 60);
+    passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.guided.size(), 1U);
+    EXPECT_EQ(passes.opened, Opened {}) << "written files are examined where they are, their folders not read";
+
+    tree.writeFile("w/n/m/e.txt", T);
+    passes = pass();
+    EXPECT_EQ(passes.guided, std::vector<Change> {added("w/n/m/e.txt")});
+    EXPECT_EQ(passes.opened, (Opened {"w", "w/n", "w/n/m"})) << "a new folder is read with all below it";
+
+    passes = pass(true);
+    EXPECT_EQ(passes.opened, openings.all("w")) << "\"Monitor Folder Now (Test)\" walks";
+}
+
+enum class Fault { FullQueue, ReportsLost, WatchEndedUnexplained, NoRoomForAWatch, UnsupportedFileSystem, TopReplaced };
+
+class JournalFaults : public JournalPasses, public ::testing::WithParamInterface<Fault>
+{
+};
+
+// Each fault makes a pass walk the tree in full and report what the walk reports: at once where the fault is a
+// report, at the pass after where it is a watch that could not be added (the pass that adds it reads that folder
+// anyway). Once a walk has every watch in place again, the journal guides the passes again.
+TEST_P(JournalFaults, MakeAPassWalk)
+{
+    const Fault fault = GetParam();
+    // a folder whose parent is renamed: nothing reports that to the folder's own watch
+    const std::string listed = fault == Fault::TopReplaced ? "w/s" : "w";
+    folders = {tree.folder(listed)};
+    pass();
+    ASSERT_EQ(pass().opened, Opened {});
+
+    const bool atWatch = fault == Fault::NoRoomForAWatch || fault == Fault::UnsupportedFileSystem;
+    switch (fault) {
+    case Fault::FullQueue:
+        faults->overflow = true;
+        break;
+    case Fault::ReportsLost:
+        faults->loseNextReports = true;
+        break;
+    case Fault::WatchEndedUnexplained:
+        faults->endWatch = faults->lastWatch.load();
+        break;
+    case Fault::NoRoomForAWatch:
+    case Fault::UnsupportedFileSystem:
+        faults->failure = fault == Fault::NoRoomForAWatch ? WatchStatus::NoRoom : WatchStatus::Unsupported;
+        faults->failWatchAt = faults->watchCalls.load();
+        tree.makeFolder("w/s/new-folder");
+        break;
+    case Fault::TopReplaced:
+        tree.rename("w", "w-before");
+        tree.writeFile("w/s/t/c.txt", T);
+        tree.writeFile("w/s/b.txt", T + 1);
+        break;
+    }
+    // a change only a walk can see where the fault lost its report
+    tree.setTime("w/s/t/c.txt", T + 30);
+    tree.writeFile("w/s/new.txt", T);
+    Passes passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_FALSE(passes.guided.empty());
+    if (!atWatch) {
+        EXPECT_EQ(passes.opened, openings.all(listed));
+    }
+
+    tree.setTime("w/s/t/c.txt", T + 40);
+    passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_FALSE(passes.guided.empty());
+    if (atWatch) {
+        EXPECT_EQ(passes.opened, openings.all(listed));
+    }
+
+    tree.setTime("w/s/t/c.txt", T + 50);
+    passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.opened, Opened {});
+}
+
+std::string FaultName(const ::testing::TestParamInfo<Fault> &info)
+{
+    static const char *const names[] = {"FullQueue",       "ReportsLost",           "WatchEndedUnexplained",
+                                        "NoRoomForAWatch", "UnsupportedFileSystem", "TopReplaced"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(, JournalFaults,
+                         ::testing::Values(Fault::FullQueue, Fault::ReportsLost, Fault::WatchEndedUnexplained,
+                                           Fault::NoRoomForAWatch, Fault::UnsupportedFileSystem, Fault::TopReplaced),
+                         FaultName);
+
+TEST_F(JournalPasses, AFolderMovedOutOfTheTreeGoesWithItsWatches)
+{
+    pass();
+    EXPECT_EQ(journal->watchCount(), 4U);
+    tree.rename("w/s", "outside/s");
+    Passes passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.guided.size(), 2U);
+    EXPECT_EQ(passes.opened, Opened {"w"});
+    EXPECT_EQ(journal->watchCount(), 2U) << "the watches of w/s and w/s/t are dropped";
+
+    // what happens to it out there is no concern of the tree's, nor is its return a surprise
+    tree.writeFile("outside/s/t/more.txt", T);
+    EXPECT_EQ(pass().opened, Opened {});
+    tree.rename("outside/s", "w/back");
+    passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.guided.size(), 3U);
+    EXPECT_EQ(passes.opened, (Opened {"w", "w/back", "w/back/t"}));
+}
+
+TEST_F(JournalPasses, ATreeThatWouldTakeMoreThanItsShareOfWatchesWalksUnwatched)
+{
+    faults->limit = 3;
+    const Passes first = pass();
+    EXPECT_EQ(first.opened, openings.all("w"));
+    EXPECT_EQ(journal->watchCount(), 0U) << "what it took is given back";
+    for (int i = 0; i < 2; ++i) {
+        tree.writeFile("w/s/t/new" + std::to_string(i), T);
+        const Passes passes = pass();
+        EXPECT_EQ(passes.guided, passes.walked);
+        EXPECT_EQ(passes.opened, openings.all("w"));
+        EXPECT_EQ(journal->watchCount(), 0U);
+    }
+    faults->limit = 100;
+    pass();
+    EXPECT_EQ(pass().opened, Opened {}) << "with room again, it is watched";
+}
+
+TEST_F(JournalPasses, AFolderRemovedFromTheListDropsItsWatchesAtTheNextPass)
+{
+    folders = {tree.folder("w/s"), tree.folder("w/u")};
+    pass();
+    EXPECT_EQ(journal->watchCount(), 3U);
+    folders = {tree.folder("w/u")};
+    pass();
+    EXPECT_EQ(journal->watchCount(), 1U);
+    journal->forget();
+    EXPECT_EQ(journal->watchCount(), 0U);
+}
+
+TEST_F(JournalPasses, AClosedJournalLeavesPassesToWalk)
+{
+    pass();
+    journal->close();
+    tree.writeFile("w/s/t/new.txt", T);
+    const Passes passes = pass();
+    EXPECT_EQ(passes.guided, std::vector<Change> {added("w/s/t/new.txt")});
+    EXPECT_EQ(passes.opened, openings.all("w"));
+}
+
+TEST_F(JournalPasses, ACancelledPassLeavesTheNextToWalk)
+{
+    pass();
+    tree.writeFile("w/s/t/new.txt", T);
+    const std::atomic<bool> cancel {true};
+    EXPECT_TRUE(RunMonitorPass(folders, guidedStore, &cancel, {journal.get(), false}).cancelled);
+    // what the cancelled pass took from the journal went with it
+    const Passes passes = pass();
+    EXPECT_EQ(passes.guided, std::vector<Change> {added("w/s/t/new.txt")});
+    EXPECT_EQ(passes.opened, openings.all("w"));
+}
+
+TEST_F(JournalPasses, ANewNameForAFileMakesThePassWalk)
+{
+    pass();
+    std::filesystem::create_hard_link(PathOf(tree.path("w/s/b.txt")), PathOf(tree.path("w/u/b-again.txt")));
+    Passes passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.opened, openings.all("w"));
+    // both folders hold a file with two names now: they are read at every pass, and a write under either name
+    // is seen under both
+    tree.setTime("w/u/b-again.txt", T + 90);
+    passes = pass();
+    EXPECT_EQ(passes.guided, passes.walked);
+    EXPECT_EQ(passes.guided.size(), 2U);
+    EXPECT_EQ(passes.opened, (Opened {"w/s", "w/u"}));
+}
+
 #endif
 
 } // namespace
