@@ -12,9 +12,17 @@
 
 namespace tarnwick::app {
 
+namespace {
+
+constexpr Date kWalkEvery = 1.0 / 24; // an hour, in days
+
+} // namespace
+
 struct Monitor::Job {
     std::vector<std::string> folders;
     bool silent = false;
+    bool walk = false; // every directory is read, whatever the journal says
+    Date began = 0;
     std::function<void()> finished;
     SnapshotStore store;
     PassResult result;
@@ -37,8 +45,10 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
     if (m_running)
         return false;
     if (folders.empty()) {
-        // nothing listed needs a snapshot: what the folders of a cleared list took goes now
+        // nothing listed needs a snapshot nor a watch: what the folders of a cleared list took goes now
         m_store = SnapshotStore {};
+        if (m_journal)
+            m_journal->forget();
         if (!silent)
             m_prompts.message("No folders added.");
         if (finished)
@@ -48,15 +58,19 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
     auto job = std::make_shared<Job>();
     job->folders = folders;
     job->silent = silent;
+    job->began = m_clock.now();
+    // A clock set back counts as an hour gone.
+    job->walk = !silent || !m_lastWalk || job->began < *m_lastWalk || job->began - *m_lastWalk >= kWalkEvery;
     job->finished = std::move(finished);
     job->store = std::move(m_store);
     m_cancel->store(false);
     m_running = true;
     try {
         m_worker.run(
-            [job, cancel = m_cancel, &clock = m_clock, format = m_format, log = m_historyLogPath] {
+            [job, cancel = m_cancel, journal = m_journal, &clock = m_clock, format = m_format, log = m_historyLogPath] {
                 try {
-                    job->result = RunMonitorPass(job->folders, job->store, cancel.get());
+                    job->result =
+                        RunMonitorPass(job->folders, job->store, cancel.get(), PassOptions {journal.get(), job->walk});
                 } catch (const std::exception &error) {
                     // out of memory and the like: the store is left as it was, so the next pass finds the changes
                     job->failure = error.what();
@@ -82,12 +96,16 @@ bool Monitor::StartMonitor(const std::vector<std::string> &folders, bool silent,
 void Monitor::cancel()
 {
     m_cancel->store(true);
+    if (m_journal)
+        m_journal->close();
 }
 
 void Monitor::finish(Job &job)
 {
     m_store = std::move(job.store);
     m_running = false;
+    if (job.walk && !job.failure && !job.result.cancelled)
+        m_lastWalk = job.began;
     // Cancelled, or it had ended just before the window closed: nothing is shown after the close.
     if (job.result.cancelled || m_cancel->load())
         return;

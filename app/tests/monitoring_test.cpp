@@ -213,6 +213,46 @@ TEST_F(MonitoringTest, ClearingTheListFreesWhatItsFoldersTook)
     EXPECT_EQ(harness.app().monitor().store().snapshot().directoryCount(), 0u);
 }
 
+#ifdef __linux__
+// A file of the watched folder written under a second name outside it changes with no report about the folder,
+// as with a write through a shared memory map: only a walk sees it. A scheduled pass reads what reports
+// named; the pass run by hand walks, and so does the first scheduled pass an hour after the last walk.
+TEST_F(MonitoringTest, PassesRunByHandAndHourlyWalkWhatTheJournalCannotSee)
+{
+    listTheFolder();
+    harness.start();
+    runByHand();
+    const auto scheduledPass = [&] {
+        harness.app().monitor().StartMonitor({folder}, true, {});
+        harness.queuedWorker.completeAll();
+        return harness.view.historyRows().size();
+    };
+    // written under a second name that is gone again before the next pass
+    harness.tree.makeFolder("elsewhere");
+    const auto writeUnreported = [&](FileTime time) {
+        std::filesystem::create_hard_link(PathOf(folder + "keep.txt"), PathOf(harness.tree.path("elsewhere/k")));
+        harness.tree.setTime("elsewhere/k", time);
+        harness.tree.remove("elsewhere/k");
+    };
+
+    writeUnreported(kTime + 10);
+    EXPECT_EQ(scheduledPass(), 0u) << "no report: the journal cannot know";
+    runByHand();
+    EXPECT_EQ(harness.view.historyRows().size(), 1u) << "the pass run by hand walks";
+
+    writeUnreported(kTime + 20);
+    harness.clock.time += 59.0 / (24 * 60);
+    EXPECT_EQ(scheduledPass(), 1u) << "59 minutes after the last walk";
+    harness.clock.time += 1.0 / (24 * 60);
+    EXPECT_EQ(scheduledPass(), 2u) << "an hour after the last walk";
+    writeUnreported(kTime + 30);
+    harness.clock.time += 1.0 / (24 * 60);
+    EXPECT_EQ(scheduledPass(), 2u) << "the scheduled walk counts as the last walk";
+    harness.clock.time -= 1.0;
+    EXPECT_EQ(scheduledPass(), 3u) << "a clock set back walks";
+}
+#endif
+
 TEST(PassReport, FailuresAreDescribedOnce)
 {
     EXPECT_EQ(app::FailureDescription({}), std::nullopt);
