@@ -337,8 +337,14 @@ std::uint32_t JournalPass::startTree(std::uint32_t top, const std::string &path)
         if (!m_journal.m_closed) {
             ChangeJournal::Root &root = m_journal.m_roots[path];
             tree.breaksAtStart = root.breaks;
-            tree.guided = !m_walk && m_stampMatches && root.trusted && root.identity &&
-                m_journal.m_overflows == m_overflowsAtStart && m_journal.m_source->identify(path) == root.identity;
+            const bool same = root.identity && m_journal.m_source->identify(path) == root.identity;
+            if (root.identity && !same) {
+                // the folder watched was renamed or deleted: it is let go at once, so that it can really go
+                m_journal.detach(path);
+                root.identity.reset();
+            }
+            tree.guided =
+                !m_walk && m_stampMatches && root.trusted && same && m_journal.m_overflows == m_overflowsAtStart;
             tree.watching = true;
             if (!tree.guided && root.directories > 0) {
                 // a tree that would take more than its share of the watches is walked at every pass, unwatched
@@ -372,6 +378,10 @@ void JournalPass::beforeRead(std::uint32_t number, const std::string &path, bool
         tree.failed = true;
         return;
     }
+    // A top walked in full gets a new watch: a folder deleted while watched may stay, pending, for as long as it is
+    // held (Wine tells no one), and the walk that follows covers the moment without one.
+    if (top && !tree.guided)
+        m_journal.detach(path);
     const WatchResult result = source.watch(path, top);
     if (result.watch >= 0)
         m_journal.attach(path, result.watch);
@@ -440,12 +450,14 @@ void JournalPass::commit(const Snapshot &current, std::uint64_t stamp)
     }
     m_journal.m_roots = std::move(roots);
 
-    // The watches of directories no longer listed go, and so do those of trees that walk unwatched.
+    // The watches of directories no longer listed go, and so do those of trees that walk unwatched and of
+    // directories that could not be read (they are read, and watched again, at the next pass).
     const bool eachDirectory = m_journal.m_source->watchesEachDirectory();
     std::vector<std::string> unneeded;
     for (const auto &[path, watch] : m_journal.m_watchOf) {
         const std::uint32_t d = current.find(path);
-        if (d == Snapshot::kNone || (!eachDirectory && !current.isTop(d)) || !keepWatches[topOf[d]])
+        if (d == Snapshot::kNone || (!eachDirectory && !current.isTop(d)) || !keepWatches[topOf[d]] ||
+            current.state(d) != DirectoryState::Recorded || (current.flags(d) & Snapshot::kCarried) != 0)
             unneeded.push_back(path);
     }
     for (const std::string &path : unneeded)

@@ -38,6 +38,8 @@ LogReading ReadLogFile(const std::string &path, bool wantText);
 // encoded like any other code point (WTF-8) so that the name can be opened as it was listed.
 std::string Wtf8FromWide(std::wstring_view text);
 std::wstring WideFromWtf8(std::string_view text);
+// A path for the wide calls, in the \\?\ form past the classic length limit.
+std::wstring Win32Path(const std::string &path);
 #endif
 
 // Gives memory that was freed back to the system, where the allocator would keep it for the process.

@@ -195,6 +195,15 @@ private:
     HANDLE m_handle;
 };
 
+} // namespace
+
+std::wstring platform::Win32Path(const std::string &path)
+{
+    return win32Path(path);
+}
+
+namespace {
+
 bool attributesOf(const std::string &path, WIN32_FILE_ATTRIBUTE_DATA &data)
 {
     return ::GetFileAttributesExW(win32Path(path).c_str(), GetFileExInfoStandard, &data) != 0;

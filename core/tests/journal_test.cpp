@@ -1,5 +1,6 @@
-// The pass guided by the change journal against a fresh walk of the same trees, on random sequences of changes;
-// faults injected into the journal's source, each of which must make the pass walk and report as the walk does.
+// The pass guided by the change journal (inotify) against a fresh walk of the same trees, on random sequences of
+// changes; faults injected into the journal's source, each of which must make the pass walk and report as the
+// walk does; which directories a guided pass opens, as the kernel tells.
 
 #include "core/change_journal.h"
 #include "core/monitor_pass.h"
@@ -16,12 +17,10 @@
 #include <set>
 #include <sstream>
 
-#ifdef __linux__
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace tarnwick {
 namespace {
@@ -102,8 +101,6 @@ public:
 private:
     std::unique_ptr<JournalSource> m_inner;
 };
-
-#ifdef __linux__
 
 // Random changes below the work folder: "r" and "s" hold the listed folders, "o" is outside them.
 class RandomChanges
@@ -697,8 +694,6 @@ TEST_F(JournalPasses, ANewNameForAFileMakesThePassWalk)
     EXPECT_EQ(passes.guided.size(), 2U);
     EXPECT_EQ(passes.opened, (Opened {"w/s", "w/u"}));
 }
-
-#endif
 
 } // namespace
 } // namespace tarnwick

@@ -1,5 +1,6 @@
 // What only Windows has: drive roots, backslashes, reparse points, attributes and the find data's times.
 
+#include "core/change_journal.h"
 #include "core/enumeration.h"
 #include "core/monitor_pass.h"
 #include "core/paths.h"
@@ -10,6 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include <windows.h>
 
@@ -167,6 +173,120 @@ TEST(Windows, ANameWithALoneSurrogateIsMonitoredAndShownEscaped)
               (std::vector<Change> {{ChangeKind::Added, tree.path("w") + "\\lone\\xED\\xA0\\x80\\a.txt"}}));
     ::DeleteFileW((folder + L"\\a.txt").c_str());
     ::RemoveDirectoryW(folder.c_str());
+}
+
+// Reports come from the system on its own time (under Wine, later still): the tests wait for the one they need,
+// bounded so that a report that never comes fails the test instead of hanging it.
+class ReportsSeen final : public JournalSource
+{
+public:
+    explicit ReportsSeen(std::unique_ptr<JournalSource> inner)
+        : m_inner(std::move(inner))
+    {
+    }
+
+    // True once a report named the entry (relative to its watched folder).
+    bool waitFor(const std::string &name)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_names.contains(name); });
+    }
+
+    bool watchesEachDirectory() const override { return m_inner->watchesEachDirectory(); }
+    WatchResult watch(const std::string &path, bool top) override { return m_inner->watch(path, top); }
+    void unwatch(int watch) override { m_inner->unwatch(watch); }
+    std::optional<FileIdentity> identify(const std::string &path) override { return m_inner->identify(path); }
+    std::size_t watchLimit(std::size_t held) override { return m_inner->watchLimit(held); }
+    bool surroundingsChanged() override { return m_inner->surroundingsChanged(); }
+    void read(std::vector<JournalEvent> &events) override
+    {
+        const std::size_t before = events.size();
+        m_inner->read(events);
+        const std::lock_guard lock(m_mutex);
+        for (std::size_t i = before; i < events.size(); ++i)
+            m_names.insert(events[i].name);
+        m_changed.notify_all();
+    }
+    bool wait() override { return m_inner->wait(); }
+    void interrupt() override { m_inner->interrupt(); }
+
+private:
+    std::unique_ptr<JournalSource> m_inner;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::set<std::string> m_names;
+};
+
+// The directories of a snapshot that a pass took over without reading them.
+std::size_t takenOver(const SnapshotStore &store)
+{
+    std::size_t count = 0;
+    for (std::uint32_t d = 0; d < store.snapshot().directoryCount(); ++d)
+        count += (store.snapshot().flags(d) & Snapshot::kUnchanged) != 0;
+    return count;
+}
+
+TEST(WindowsJournal, AChangeInANestedFolderIsSeen)
+{
+    TempTree tree;
+    tree.writeFile("w/a/b/old.txt", FileTime {1700000000});
+    tree.writeFile("w/x/other.txt", FileTime {1700000000});
+    auto source = std::make_unique<ReportsSeen>(SystemJournalSource());
+    ReportsSeen &reports = *source;
+    ChangeJournal journal(std::move(source));
+    SnapshotStore store;
+    const std::vector<std::string> folders = {tree.folder("w")};
+    RunMonitorPass(folders, store, nullptr, {&journal, false});
+    EXPECT_EQ(journal.watchCount(), 1U) << "one watch for the whole tree";
+
+    tree.writeFile("w/a/b/new.txt", FileTime {1700000000});
+    ASSERT_TRUE(reports.waitFor("a\\b\\new.txt"));
+    EXPECT_EQ(RunMonitorPass(folders, store, nullptr, {&journal, false}).changes,
+              (std::vector<Change> {{ChangeKind::Added, tree.path("w/a/b/new.txt")}}));
+    EXPECT_GE(takenOver(store), 2U) << "w\\x and w\\a are not read again";
+}
+
+// The watch shares deleting and renaming, and lets a folder go as soon as its path leads elsewhere, so the user
+// can rename and delete a watched folder while the program runs.
+TEST(WindowsJournal, AWatchedFolderCanBeRenamedAndDeleted)
+{
+    TempTree tree;
+    tree.writeFile("w/a.txt", FileTime {1700000000});
+    tree.writeFile("w/s/b.txt", FileTime {1700000000});
+    ChangeJournal journal(SystemJournalSource());
+    SnapshotStore guided;
+    SnapshotStore walked;
+    const std::vector<std::string> folders = {tree.folder("w")};
+    const auto passes = [&] {
+        const std::vector<Change> changes = RunMonitorPass(folders, guided, nullptr, {&journal, false}).changes;
+        EXPECT_EQ(changes, RunMonitorPass(folders, walked).changes);
+        return changes;
+    };
+    passes();
+    ASSERT_EQ(journal.watchCount(), 1U);
+
+    ASSERT_TRUE(::MoveFileW(Wide(tree.path("w")).c_str(), Wide(tree.path("renamed")).c_str()));
+    EXPECT_TRUE(passes().empty()) << "a listed folder that is missing keeps its snapshot";
+    EXPECT_EQ(journal.watchCount(), 0U);
+    tree.remove("renamed");
+    EXPECT_FALSE(FolderExists(tree.path("renamed")));
+
+    tree.writeFile("w/a.txt", FileTime {1700000000});
+    tree.writeFile("w/new.txt", FileTime {1700000000});
+    EXPECT_EQ(passes(),
+              (std::vector<Change> {{ChangeKind::Added, tree.path("w/new.txt")},
+                                    {ChangeKind::Removed, tree.path("w/s/b.txt")}}));
+    ASSERT_EQ(journal.watchCount(), 1U);
+
+    ASSERT_TRUE(::DeleteFileW(Wide(tree.path("w/a.txt")).c_str()));
+    ASSERT_TRUE(::DeleteFileW(Wide(tree.path("w/new.txt")).c_str()));
+    ASSERT_TRUE(::RemoveDirectoryW(Wide(tree.path("w")).c_str()));
+    passes();
+    // Windows ends the watch of a deleted folder at once; Wine says nothing while the folder is held, and the
+    // folder goes when a walk renews the watch
+    EXPECT_TRUE(RunMonitorPass(folders, guided, nullptr, {&journal, true}).changes.empty());
+    EXPECT_EQ(journal.watchCount(), 0U);
+    EXPECT_FALSE(FolderExists(tree.path("w")));
 }
 
 } // namespace
