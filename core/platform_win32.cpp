@@ -3,6 +3,7 @@
 #include "paths.h"
 #include "platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -175,6 +176,23 @@ bool hiddenSystemFolder(DWORD attributes)
     return reported == 22 || reported == 1046;
 }
 
+// A drive's root ("C:\\") or a share's ("\\\\server\\share\\"), which is searched whatever its attributes.
+bool isRoot(const std::string &folder)
+{
+    std::string path = folder;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0)
+        path = "\\\\" + path.substr(8);
+    else if (path.rfind("\\\\?\\", 0) == 0)
+        path = path.substr(4);
+    if (path.size() == 3 && path[1] == ':' && path[2] == '\\')
+        return true;
+    if (path.rfind("\\\\", 0) != 0)
+        return false;
+    const std::string_view rest = std::string_view(path).substr(2);
+    return std::count(rest.begin(), rest.end(), '\\') == 2 && rest.back() == '\\';
+}
+
 class FindHandle
 {
 public:
@@ -254,12 +272,19 @@ void ReleaseFreedMemory()
     // the Windows heap gives large blocks back to the system as they are freed
 }
 
-DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool /*followLink*/,
+DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &options, bool followLink,
                                 ReadHint * /*hint*/)
 {
     // The search gives every file's time with its name: a hint would save nothing.
     // A folder reached through a reparse point is never listed as a subfolder, so the walk cannot follow one.
     DirectoryContents contents;
+    // A listed folder that is exactly hidden and system is not searched below, as such a subfolder is not; its
+    // own files are read. A root is searched whatever its attributes.
+    bool below = true;
+    if (followLink && !isRoot(folder)) {
+        const DWORD own = ::GetFileAttributesW(win32Path(folder).c_str());
+        below = own == INVALID_FILE_ATTRIBUTES || !hiddenSystemFolder(own);
+    }
     const std::wstring pattern = win32Path(folder) + L"*";
     WIN32_FIND_DATAW data {};
     FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
@@ -276,7 +301,7 @@ DirectoryContents ReadDirectory(const std::string &folder, const ReadOptions &op
             continue;
         const DWORD attributes = data.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hiddenSystemFolder(attributes))
+            if (!below || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hiddenSystemFolder(attributes))
                 continue;
             contents.subfolders.push_back(Wtf8FromWide(wideName));
             continue;

@@ -120,6 +120,41 @@ TEST(Windows, HiddenSystemFoldersAreLeftOut)
               (std::vector<std::string> {tree.folder("w"), tree.folder("w/archived"), tree.folder("w/plain")}));
 }
 
+// A listed folder that is exactly hidden and system is treated as such a subfolder is: nothing below it is read.
+// Its own files are (it stays in its own list, as the folder the user picked). A drive root is searched below
+// whatever its attributes.
+TEST(Windows, AListedHiddenSystemFolderIsNotSearchedBelow)
+{
+    TempTree tree;
+    tree.writeFile("hs/own.txt", FileTime {1700000000});
+    tree.writeFile("hs/below/deep.txt", FileTime {1700000000});
+    const std::wstring folder = Wide(tree.path("hs"));
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const DWORD wanted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if ((::GetFileAttributesW(folder.c_str()) & wanted) != wanted)
+        GTEST_SKIP() << "this file system does not keep these attributes on folders";
+
+    const DirectoryContents contents = ReadDirectory(tree.folder("hs"), ReadOptions {});
+    EXPECT_EQ(contents.fileCount(), 1U);
+    EXPECT_TRUE(contents.subfolders.empty());
+    std::vector<std::string> folders = {tree.folder("hs")};
+    EXPECT_TRUE(GetSubDirectories2016(folders, true).empty());
+    EXPECT_EQ(folders, std::vector<std::string> {tree.folder("hs")});
+
+    SnapshotStore store;
+    RunMonitorPass({tree.folder("hs")}, store);
+    tree.writeFile("hs/new.txt", FileTime {1700000000});
+    tree.writeFile("hs/below/new.txt", FileTime {1700000000});
+    EXPECT_EQ(RunMonitorPass({tree.folder("hs")}, store).changes,
+              (std::vector<Change> {{ChangeKind::Added, tree.path("hs/new.txt")}}));
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Windows, ADriveRootIsSearchedWhateverItsAttributes)
+{
+    EXPECT_FALSE(ReadDirectory("C:\\", ReadOptions {false, false}).subfolders.empty());
+}
+
 TEST(Windows, UnicodeNamesAreMonitored)
 {
     TempTree tree;
