@@ -105,10 +105,15 @@ void ChangeJournal::readLoop()
 
 void ChangeJournal::drain()
 {
-    m_events.clear();
-    m_source->read(m_events);
-    for (const JournalEvent &event : m_events)
-        take(event);
+    try {
+        m_events.clear();
+        m_source->read(m_events);
+        for (const JournalEvent &event : m_events)
+            take(event);
+    } catch (...) {
+        // out of memory: what the reports said is lost, so nothing is trusted (breaking allocates nothing)
+        breakEverything();
+    }
     if (m_events.capacity() > 4096)
         std::vector<JournalEvent>().swap(m_events);
 }

@@ -1,6 +1,7 @@
 // A pass that fails part-way, at any allocation, leaves the store as it was. This executable replaces the global
 // allocation functions so that a test can make the nth allocation from a given moment fail.
 
+#include "core/change_journal.h"
 #include "core/monitor_pass.h"
 #include "print_change.h"
 #include "temp_tree.h"
@@ -86,6 +87,50 @@ TEST(FailingPass, LeavesTheStoreAsItWasAtWhicheverAllocationItFails)
     }
     EXPECT_GT(failAt, 50) << "a pass allocates; the failures were not made";
 }
+
+#ifdef __linux__
+// The same with the change journal, whose state a failing pass must not leave believing what the pass took from
+// it: the pass after a failure reports what was missed. (An allocation of the journal's reader may fail instead;
+// it then trusts nothing either.)
+TEST(FailingPass, WithTheJournalTheNextPassReportsWhatAFailedOneMissed)
+{
+    ChangeJournal journal(SystemJournalSource());
+    long failAt = 0;
+    for (;; ++failAt) {
+        TempTree tree;
+        for (const char *file : {"one/a.txt", "one/s/b.txt", "one/s/c.txt", "two/d.txt"})
+            tree.writeFile(file, T);
+        const std::vector<std::string> folders = {tree.folder("one"), tree.folder("two")};
+        const PassOptions guided {&journal, false};
+        SnapshotStore store;
+        RunMonitorPass(folders, store, nullptr, guided);
+        tree.writeFile("one/new.txt", T);
+        tree.setTime("one/s/c.txt", T + 1);
+        tree.writeFile("two/t/f.txt", T);
+        SnapshotStore reference = store;
+        const std::vector<Change> expected = RunMonitorPass(folders, reference).changes;
+        ASSERT_EQ(expected.size(), 3U);
+
+        std::optional<PassResult> result;
+        g_failed = false;
+        g_allocationsBeforeFailure = failAt;
+        try {
+            result = RunMonitorPass(folders, store, nullptr, guided);
+        } catch (const std::bad_alloc &) {
+        }
+        g_allocationsBeforeFailure = -1;
+        if (!g_failed)
+            break;
+        if (result) {
+            ASSERT_EQ(result->changes, expected) << "failed at allocation " << failAt;
+            continue;
+        }
+        ASSERT_EQ(RunMonitorPass(folders, store, nullptr, guided).changes, expected)
+            << "failed at allocation " << failAt;
+    }
+    EXPECT_GT(failAt, 20) << "a pass allocates; the failures were not made";
+}
+#endif
 
 } // namespace
 } // namespace tarnwick
