@@ -401,11 +401,12 @@ void JournalPass::beforeRead(std::uint32_t number, const std::string &path, bool
             tree.failed = true;
         return;
     case WatchStatus::NoRoom:
-        // the user's limit: give back what the tree took, it walks unwatched
+    case WatchStatus::Unsupported:
+        // the user's limit, or a file system that does not report everything: the tree walks unwatched, and
+        // gives back what it took
         tree.watching = false;
         tree.failed = true;
         return;
-    case WatchStatus::Unsupported:
     case WatchStatus::Failed:
         tree.failed = true;
         return;
