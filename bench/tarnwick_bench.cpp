@@ -3,13 +3,16 @@
 //   tarnwick-bench --files N [--runs K] [--with-subfolders]   builds a deterministic tree of N files in a
 //                                                            temporary folder
 //   tarnwick-bench --folder DIR [--runs K] [--with-subfolders]   measures an existing tree, read-only
+//   tarnwick-bench --files N --tree-only DIR                  builds the same tree in DIR (new), keeps it, and
+//                                                            measures nothing (for bench/monitoring_cpu.sh)
 //
 // --with-subfolders also times the no-change pass with DIR and every folder below it listed, as "Add All
 // Subfolders In Folder" lists them, against the pass with DIR alone.
 //
 // Then the same tree with the change journal: the recording pass that sets the watches up against the one without,
-// the no-change pass and (for a built tree) the pass after 1000 files changed, spread over the tree, each against
-// the walk; the memory the journal adds to the program and the kernel memory its watches take.
+// the no-change pass and (for a built tree) the pass after 1000 files spread over the tree were written where they
+// are (their times set later), and after 1000 files were added the same way, each against the walk; the memory the
+// journal adds to the program and the kernel memory its watches take.
 
 #include "core/change_journal.h"
 #include "core/enumeration.h"
@@ -148,31 +151,49 @@ long meminfoKiB(const char *field)
 
 struct JournalFigures {
     bool available = false;
+    double recording = 0; // the recording pass without the journal, measured alongside
     double setUp = 0; // the recording pass that adds the watches
     double noChange = 0;
-    double changed = 0; // after 1000 files changed, spread over the tree
+    double changed = 0; // after 1000 files were written where they are, spread over the tree
+    double added = 0; // after 1000 files were added, spread over the tree
     std::size_t reported = 0;
+    std::size_t reportedAdded = 0;
     std::size_t touched = 0;
     std::size_t watches = 0;
     long recordedKiB = 0; // the program with the tree recorded and watched
-    long peakKiB = 0; // during the pass after 1000 changes
+    long peakKiB = 0; // during the passes after changes
     long kernelKiB = 0; // unreclaimable kernel memory the watches took (the machine's, so roughly)
     bool quiet = true;
 };
 
-// The same passes guided by the change journal, on a fresh store: the recording pass adds the watches.
+// The same passes guided by the change journal. The recording pass that sets the watches up is timed against the
+// one without, run by run, each on a fresh store (and a fresh journal).
 JournalFigures measureJournal(const std::string &listed, const Tree &tree, int runs, bool built)
 {
     JournalFigures figures;
-    const std::shared_ptr<tarnwick::ChangeJournal> journal = tarnwick::ChangeJournal::ForThisSystem();
-    if (!journal)
-        return figures;
+    std::shared_ptr<tarnwick::ChangeJournal> journal;
+    tarnwick::SnapshotStore store;
+    figures.recording = figures.setUp = 1e300;
+    for (int run = 0; run < runs; ++run) {
+        {
+            tarnwick::SnapshotStore plain;
+            figures.recording =
+                std::min(figures.recording, best(1, [&] { tarnwick::RunMonitorPass({listed}, plain); }));
+        }
+        store = tarnwick::SnapshotStore {};
+        journal.reset();
+        journal = tarnwick::ChangeJournal::ForThisSystem();
+        if (!journal)
+            return figures;
+        const long kernelBefore = meminfoKiB("SUnreclaim:");
+        figures.setUp = std::min(figures.setUp, best(1, [&] {
+                                     tarnwick::RunMonitorPass({listed}, store, nullptr, {journal.get(), false});
+                                 }));
+        if (run == 0) // later runs give back the last journal's watches meanwhile
+            figures.kernelKiB = meminfoKiB("SUnreclaim:") - kernelBefore;
+    }
     figures.available = true;
     const tarnwick::PassOptions guided {journal.get(), false};
-    tarnwick::SnapshotStore store;
-    const long kernelBefore = meminfoKiB("SUnreclaim:");
-    figures.setUp = best(1, [&] { tarnwick::RunMonitorPass({listed}, store, nullptr, guided); });
-    figures.kernelKiB = meminfoKiB("SUnreclaim:") - kernelBefore;
     figures.watches = journal->watchCount();
     ::malloc_trim(0);
     figures.recordedKiB = statusKiB("VmRSS:");
@@ -187,7 +208,7 @@ JournalFigures measureJournal(const std::string &listed, const Tree &tree, int r
             spread.push_back(tree.files[i]);
         figures.touched = spread.size();
         resetPeakMemory();
-        figures.changed = 1e300;
+        figures.changed = figures.added = 1e300;
         for (int run = 0; run < runs; ++run) {
             const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 7200 + run, 0}};
             for (const std::string &file : spread)
@@ -197,6 +218,15 @@ JournalFigures measureJournal(const std::string &listed, const Tree &tree, int r
                              figures.reported =
                                  tarnwick::RunMonitorPass({listed}, store, nullptr, guided).changes.size();
                          }));
+            for (const std::string &file : spread)
+                ::close(::open((file + ".added").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+            figures.added = std::min(figures.added, best(1, [&] {
+                                         figures.reportedAdded =
+                                             tarnwick::RunMonitorPass({listed}, store, nullptr, guided).changes.size();
+                                     }));
+            for (const std::string &file : spread)
+                ::unlink((file + ".added").c_str());
+            tarnwick::RunMonitorPass({listed}, store, nullptr, guided);
         }
         figures.peakKiB = statusKiB("VmHWM:");
     }
@@ -231,7 +261,9 @@ int main(int argc, char **argv)
     std::string folder;
     int runs = 3;
     bool withSubfolders = false;
-    const char *usage = "usage: %s --files N | --folder DIR [--runs K] [--with-subfolders]\n";
+    std::string treeOnly;
+    const char *usage =
+        "usage: %s --files N | --folder DIR [--runs K] [--with-subfolders]\n       %s --files N --tree-only DIR\n";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--files" && i + 1 < argc)
@@ -242,14 +274,25 @@ int main(int argc, char **argv)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--with-subfolders")
             withSubfolders = true;
+        else if (arg == "--tree-only" && i + 1 < argc)
+            treeOnly = argv[++i];
         else {
-            std::fprintf(stderr, usage, argv[0]);
+            std::fprintf(stderr, usage, argv[0], argv[0]);
             return 2;
         }
     }
-    if ((files <= 0) == folder.empty()) {
-        std::fprintf(stderr, usage, argv[0]);
+    if ((files <= 0) == folder.empty() || (!treeOnly.empty() && files <= 0)) {
+        std::fprintf(stderr, usage, argv[0], argv[0]);
         return 2;
+    }
+    if (!treeOnly.empty()) {
+        if (::mkdir(treeOnly.c_str(), 0755) != 0) {
+            std::perror(treeOnly.c_str());
+            return 1;
+        }
+        buildTree(treeOnly, files);
+        ::sync();
+        return 0;
     }
 
     const bool built = folder.empty();
@@ -328,10 +371,12 @@ int main(int argc, char **argv)
     if (built)
         row("pass after 1% changed", changed, seen, "changed / find", changed / find);
     if (journal.available) {
-        row("journal: watch set-up", journal.setUp, seen, "vs recording pass", journal.setUp / recording);
+        row("journal: watch set-up", journal.setUp, seen, "vs recording pass", journal.setUp / journal.recording);
         row("journal: no-change pass", journal.noChange, seen, "journal no-change / walk", journal.noChange / walk);
-        if (built)
-            row("journal: 1000 changed", journal.changed, seen, "journal changed / walk", journal.changed / walk);
+        if (built) {
+            row("journal: 1000 written", journal.changed, seen, "journal written / walk", journal.changed / walk);
+            row("journal: 1000 added", journal.added, seen, "journal added / walk", journal.added / walk);
+        }
     }
     std::printf("\npeak memory during the no-change pass (both snapshots alive): %.1f MiB\n", one.peakKiB / 1024.0);
     if (withSubfolders)
@@ -340,7 +385,7 @@ int main(int argc, char **argv)
                 cleared / 1024.0, recorded / 1024.0);
     if (journal.available) {
         std::printf("change journal: %zu watches; the program %+.1f MiB with the tree recorded, %.1f MiB peak "
-                    "during the pass after 1000 changes; the kernel %+.1f MiB of unreclaimable memory",
+                    "during the passes after changes; the kernel %+.1f MiB of unreclaimable memory",
                     journal.watches, (journal.recordedKiB - recorded) / 1024.0, journal.peakKiB / 1024.0,
                     journal.kernelKiB / 1024.0);
         if (journal.watches > 0)
@@ -354,8 +399,8 @@ int main(int argc, char **argv)
     if (built) {
         std::printf("changes reported after 1%% changed: %zu of %zu touched\n", reported, tree.files.size());
         if (journal.available)
-            std::printf("changes reported by the journal's pass after 1000 changed: %zu of %zu touched\n",
-                        journal.reported, journal.touched);
+            std::printf("changes reported by the journal's passes: %zu of %zu written, %zu of %zu added\n",
+                        journal.reported, journal.touched, journal.reportedAdded, journal.touched);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
@@ -366,8 +411,10 @@ int main(int argc, char **argv)
         std::printf("no-change pass / find: %.2f\n", one.time / find);
     if (journal.available) {
         std::printf("journal no-change pass / walk: %.4f\n", journal.noChange / walk);
-        if (built)
+        if (built) {
             std::printf("journal pass after 1000 changes / walk: %.3f\n", journal.changed / walk);
+            std::printf("journal pass after 1000 additions / walk: %.3f\n", journal.added / walk);
+        }
     }
     return 0;
 }
