@@ -53,3 +53,14 @@ after=$(used)
 [[ -s "$work/temp/Tarnwick.txt" ]] && echo "warning: the tree changed while it was measured"
 awk -v t="$((after - before))" -v hz="$ticks" -v s="$seconds" \
     'BEGIN { printf "processor time over %d s of monitoring every second: %.2f s, %.2f%% of one core\n", s, t / hz, 100 * t / hz / s }'
+
+# It was monitoring all along: a file added now is reported within a few passes.
+deepest=$(find "$work/tree" -mindepth 4 -type d -print -quit)
+: >"$deepest/added-after-the-measure.txt"
+for _ in $(seq 50); do
+    grep -q "Added file .*added-after-the-measure.txt" "$work/temp/Tarnwick.txt" 2>/dev/null && break
+    sleep 0.2
+done
+grep -q "Added file .*added-after-the-measure.txt" "$work/temp/Tarnwick.txt" 2>/dev/null ||
+    { echo "the program did not report a file added after the measure: it was not monitoring"; exit 1; }
+echo "a file added after the measure was reported"

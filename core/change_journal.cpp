@@ -356,8 +356,8 @@ std::uint32_t JournalPass::startTree(std::uint32_t top, const std::string &path)
                 m_recountLimit = true;
                 const std::size_t mine = root.watched ? root.directories : 0;
                 const std::size_t held = m_journal.m_pathsOf.size();
-                const std::size_t others = held > mine ? held - mine : 0;
-                tree.watching = others + root.directories <= watchLimit();
+                const std::size_t otherTrees = held > mine ? held - mine : 0;
+                tree.watching = otherTrees + root.directories <= watchLimit();
             }
         }
     }

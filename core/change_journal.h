@@ -32,9 +32,11 @@ struct ChangedEntries {
 // walk in full at its next pass.
 //
 // A reader thread drains the reports as they arrive, so a busy tree cannot overflow the system's queue between
-// two passes, and coalesces them into sets of directories: the directories whose entries changed (with the names
-// of those entries, up to a number), and the directories that arrived with everything below them. The sets are
-// bounded; past the bound every tree walks.
+// two passes an hour apart, and coalesces them into sets of directories: the directories whose entries changed
+// (with the names of those entries, up to a number), and the directories that arrived with everything below them.
+// The sets are bounded; past the bound every tree walks. The reader waits on the system's queue and on a wake-up
+// of its own (an eventfd, an event) together, never on the lock, so closing wakes it at once and it ends; a poll
+// from the pass thread alone could not drain between passes.
 // A pass (RunMonitorPass) takes the sets at its start, after reading what is queued at that moment. Thread-safe.
 class ChangeJournal
 {
