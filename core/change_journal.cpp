@@ -367,10 +367,11 @@ std::uint32_t JournalPass::startTree(std::uint32_t top, const std::string &path)
 
 void JournalPass::beforeRead(std::uint32_t number, const std::string &path, bool top)
 {
+    // called by the reading threads: the lock guards the tree too
+    const std::lock_guard lock(m_journal.m_mutex);
     Tree &tree = m_trees[number];
     if (!tree.watching)
         return;
-    const std::lock_guard lock(m_journal.m_mutex);
     if (m_journal.m_closed) {
         tree.watching = false;
         return;

@@ -20,10 +20,11 @@ unsigned workerCount()
 } // namespace
 
 DirectoryReader::DirectoryReader(std::vector<ReadRequest> requests, const ReadOptions &options,
-                                 const std::atomic<bool> *cancel)
+                                 const std::atomic<bool> *cancel, BeforeRead beforeRead)
     : m_requests(std::move(requests))
     , m_options(options)
     , m_cancel(cancel)
+    , m_beforeRead(std::move(beforeRead))
     , m_slots(m_requests.size())
 {
     const std::size_t helpers =
@@ -70,6 +71,8 @@ void DirectoryReader::read(std::size_t index, std::unique_lock<std::mutex> &lock
     Slot slot;
     try {
         const ReadRequest &request = m_requests[index];
+        if (request.watch && m_beforeRead)
+            m_beforeRead(request);
         slot.contents = platform::ReadDirectory(request.path, m_options, request.followLink, request.hint);
     } catch (...) {
         slot.failure = std::current_exception();

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@ struct ReadRequest {
     std::string path; // ending with a separator
     bool followLink = false; // whether the directory itself may be reached through a symbolic link
     ReadHint *hint = nullptr; // where unchanged files' times come from; owned by the caller
+    bool watch = false; // the reader's beforeRead is called for it first
+    std::uint32_t tree = 0; // for beforeRead
 };
 
 // Reads directories on a few threads while the caller takes the listings in request order, each as soon as it
@@ -29,7 +32,10 @@ struct ReadRequest {
 class DirectoryReader
 {
 public:
-    DirectoryReader(std::vector<ReadRequest> requests, const ReadOptions &options, const std::atomic<bool> *cancel);
+    // beforeRead: called for each request marked watch, on the thread that reads it, just before it is read.
+    using BeforeRead = std::function<void(const ReadRequest &)>;
+    DirectoryReader(std::vector<ReadRequest> requests, const ReadOptions &options, const std::atomic<bool> *cancel,
+                    BeforeRead beforeRead = {});
     ~DirectoryReader();
     DirectoryReader(const DirectoryReader &) = delete;
     DirectoryReader &operator=(const DirectoryReader &) = delete;
@@ -54,6 +60,7 @@ private:
     const std::vector<ReadRequest> m_requests;
     const ReadOptions m_options;
     const std::atomic<bool> *m_cancel;
+    const BeforeRead m_beforeRead;
     std::vector<Slot> m_slots;
     std::size_t m_claimed = 0; // requests taken by a reader
     std::size_t m_taken = 0; // listings handed to the caller

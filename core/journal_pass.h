@@ -44,7 +44,7 @@ public:
         return found == m_dirty.end() ? nullptr : &found->second;
     }
     bool arrived(const std::string &path) const { return m_arrived.contains(path); }
-    // Watches a directory of the tree before it is read (top: the tree's top).
+    // Watches a directory of the tree before it is read (top: the tree's top). Called by the reading threads.
     void beforeRead(std::uint32_t tree, const std::string &path, bool top);
 
     // A directory read on a report holds a file with several names: a write under another name may have changed

@@ -126,18 +126,23 @@ private:
                         pending.action = Action::TakeOver;
                     else if (need == Need::Restat)
                         pending.action = Action::Restat;
-                    else if (need == Need::Read) // watched before it is read: what changes after the read is reported
-                        m_journal->beforeRead(pending.tree, path, pending.action == Action::ReadListed);
-                    // (a directory read for its named entries has been watched without a break since its last read)
                 }
                 if (pending.action == Action::TakeOver || pending.action == Action::Restat)
                     continue;
                 ReadHint *hint = nullptr;
                 if (need == Need::ReadNamed)
                     hint = &m_hints.emplace_back(m_previous, pending.previous, m_journal->changes(path)->names);
-                requests.push_back({path, pending.action == Action::ReadListed, hint});
+                // Watched just before it is read, so that what changes after the read is reported. A directory read
+                // for its named entries has been watched without a break since its last read.
+                const bool watch = m_journal != nullptr && need == Need::Read;
+                requests.push_back({path, pending.action == Action::ReadListed, hint, watch, pending.tree});
             }
-            DirectoryReader reader(std::move(requests), ReadOptions {true, true}, m_cancel);
+            // the watches are added by the reading threads, each before its read: adding one costs the kernel
+            // about as much as reading a folder, and so they overlap
+            DirectoryReader reader(std::move(requests), ReadOptions {true, true}, m_cancel,
+                                   [journal = m_journal](const ReadRequest &request) {
+                                       journal->beforeRead(request.tree, request.path, request.followLink);
+                                   });
             m_nextPaths.clear();
             for (std::uint32_t d = levelBegin; d < levelEnd; ++d) {
                 const std::string &path = m_paths[d - levelBegin];
