@@ -410,7 +410,7 @@ int main(int argc, char **argv)
     else
         std::printf("no-change pass / find: %.2f\n", one.time / find);
     if (journal.available) {
-        std::printf("journal no-change pass / walk: %.4f\n", journal.noChange / walk);
+        std::printf("journal no-change pass / walk: %.5f\n", journal.noChange / walk);
         if (built) {
             std::printf("journal pass after 1000 changes / walk: %.3f\n", journal.changed / walk);
             std::printf("journal pass after 1000 additions / walk: %.3f\n", journal.added / walk);
