@@ -121,9 +121,14 @@ MainWindow::MainWindow(QWidget *parent)
 
     Frame3 = make<QGroupBox>(this, u"Frame3"_s, 120, 4650, 7800, 1760);
     Frame3->setTitle(u"Monitor Schedule Option"_s);
+    // The option buttons first, in a row: Tab enters their group at the checked one and goes on to the boxes.
     Option3 = make<QRadioButton>(Frame3, u"Option3"_s, 240, 345, 1575, 255);
     Option3->setText(u"Monitor every:"_s);
     Option3->setChecked(true);
+    Option4 = make<QRadioButton>(Frame3, u"Option4"_s, 240, 795, 825, 255);
+    Option4->setText(u"Daily:"_s);
+    Option5 = make<QRadioButton>(Frame3, u"Option5"_s, 240, 1275, 1185, 255);
+    Option5->setText(u" Weekly:"_s);
     Text1 = make<QLineEdit>(Frame3, u"Text1"_s, 2040, 300, 500, 345);
     Label1 = make<QLabel>(Frame3, u"Label1"_s, 2640, 345, 540, 225);
     Label1->setText(u"hour/s"_s);
@@ -133,11 +138,7 @@ MainWindow::MainWindow(QWidget *parent)
     Text3 = make<QLineEdit>(Frame3, u"Text3"_s, 4920, 300, 500, 345);
     Label3 = make<QLabel>(Frame3, u"Label3"_s, 5520, 345, 780, 225);
     Label3->setText(u"second/s"_s);
-    Option4 = make<QRadioButton>(Frame3, u"Option4"_s, 240, 795, 825, 255);
-    Option4->setText(u"Daily:"_s);
     dtpWeekly = make<QTimeEdit>(Frame3, u"dtpWeekly"_s, 2040, 750, 4335, 375);
-    Option5 = make<QRadioButton>(Frame3, u"Option5"_s, 240, 1275, 1185, 255);
-    Option5->setText(u" Weekly:"_s);
     cboWeekly = make<QComboBox>(Frame3, u"cboWeekly"_s, 2040, 1230, 4335, 345);
     cboWeekly->addItems(
         {u"Sunday"_s, u"Monday"_s, u"Tuesday"_s, u"Wednesday"_s, u"Thursday"_s, u"Friday"_s, u"Saturday"_s});

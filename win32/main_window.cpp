@@ -36,8 +36,12 @@ struct Design {
 
 constexpr DWORD kPushButton = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
 constexpr DWORD kFrame = BS_GROUPBOX;
-// Option buttons are checked by app/ alone: the automatic kind would uncheck the others by itself.
-constexpr DWORD kOption = BS_RADIOBUTTON | WS_TABSTOP | WS_GROUP;
+// The option buttons of a frame are one group, created in a row: the first starts it, checking a button gives it
+// the group's tab stop (the button control moves WS_TABSTOP with the check), and the arrow keys move within the
+// group. They are of the automatic kind because the dialog manager clicks only those as the arrow keys reach them;
+// what a click checks is what app/ selects anyway.
+constexpr DWORD kFirstOption = BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP;
+constexpr DWORD kOption = BS_AUTORADIOBUTTON;
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 constexpr DWORD kBox = ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
 
@@ -59,17 +63,17 @@ constexpr Design kDesign[] = {
      285},
     {Control::Check8, WC_BUTTONW, L"Minimized to system tray", kCheck, 0, Control::Frame2, 4320, 300, 2580, 285},
     {Control::Frame3, WC_BUTTONW, L"Monitor Schedule Option", kFrame, 0, Control::Form1, 120, 4650, 7800, 1760},
-    {Control::Option3, WC_BUTTONW, L"Monitor every:", kOption, 0, Control::Frame3, 240, 345, 1575, 255},
+    {Control::Option3, WC_BUTTONW, L"Monitor every:", kFirstOption, 0, Control::Frame3, 240, 345, 1575, 255},
+    {Control::Option4, WC_BUTTONW, L"Daily:", kOption, 0, Control::Frame3, 240, 795, 825, 255},
+    {Control::Option5, WC_BUTTONW, L" Weekly:", kOption, 0, Control::Frame3, 240, 1275, 1185, 255},
     {Control::Text1, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 2040, 300, 500, 345},
     {Control::Label1, WC_STATICW, L"hour/s", SS_LEFT, 0, Control::Frame3, 2640, 345, 540, 225},
     {Control::Text2, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 3360, 300, 500, 345},
     {Control::Label2, WC_STATICW, L"minute/s", SS_LEFT, 0, Control::Frame3, 3960, 345, 735, 225},
     {Control::Text3, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 4920, 300, 500, 345},
     {Control::Label3, WC_STATICW, L"second/s", SS_LEFT, 0, Control::Frame3, 5520, 345, 780, 225},
-    {Control::Option4, WC_BUTTONW, L"Daily:", kOption, 0, Control::Frame3, 240, 795, 825, 255},
     {Control::dtpWeekly, DATETIMEPICK_CLASSW, L"", DTS_TIMEFORMAT | WS_TABSTOP | WS_GROUP, 0, Control::Frame3, 2040,
      750, 4335, 375},
-    {Control::Option5, WC_BUTTONW, L" Weekly:", kOption, 0, Control::Frame3, 240, 1275, 1185, 255},
     {Control::cboWeekly, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, Control::Frame3,
      2040, 1230, 4335, 345},
     {Control::ListView2, WC_LISTVIEWW, L"", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_GROUP,
@@ -95,6 +99,7 @@ constexpr Control kPushButtons[] = {
     Control::PushButton1, Control::PushButton2, Control::PushButton3, Control::PushButton4,  Control::PushButton5,
     Control::PushButton6, Control::PushButton7, Control::PushButton8, Control::PushButton11, Control::PushButton12};
 constexpr Control kBoxes[] = {Control::Text1, Control::Text2, Control::Text3};
+constexpr Control kOptions[] = {Control::Option3, Control::Option4, Control::Option5};
 constexpr const wchar_t *kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
                                     L"Thursday", L"Friday", L"Saturday"};
 
@@ -638,6 +643,15 @@ void MainWindow::setText(Control which, std::string_view value)
 void MainWindow::setChecked(Control which, bool checked)
 {
     ::SendMessageW(control(which), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // With none of the option buttons checked, the first keeps the group's tab stop: Tab must still reach them.
+    const auto isChecked = [this](Control option) {
+        return ::SendMessageW(control(option), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    if (!checked && std::find(std::begin(kOptions), std::end(kOptions), which) != std::end(kOptions) &&
+        std::none_of(std::begin(kOptions), std::end(kOptions), isChecked)) {
+        const HWND first = control(kOptions[0]);
+        ::SetWindowLongW(first, GWL_STYLE, ::GetWindowLongW(first, GWL_STYLE) | WS_TABSTOP);
+    }
 }
 
 void MainWindow::setEnabled(Control which, bool enabled)
