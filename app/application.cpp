@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "procedure.h"
+#include "window_design.h"
 
 #include "core/history_log.h"
 #include "core/paths.h"
@@ -79,10 +80,8 @@ void Application::Form_Load()
         const std::string cursor = inFolder(folder, "HAND-M.CUR");
         view.setButtonPointer(FileAppears(cursor) ? cursor : std::string());
     });
-    procedure.step(110, [&] { view.setColumns(Control::ListView1, {{"Folder(s)", 7000}}); });
-    procedure.step(112, [&] {
-        view.setColumns(Control::ListView2, {{"Time", 2200}, {"Action", 2200}, {"File", 3100}});
-    });
+    procedure.step(110, [&] { view.setColumns(Control::ListView1, kFolderColumns); });
+    procedure.step(112, [&] { view.setColumns(Control::ListView2, kHistoryColumns); });
     procedure.step(114, [&] { m_schedule.restoreOption(schedule::Mode::Weekly); });
     procedure.step(116, [&] { m_schedule.restoreOption(schedule::Mode::Daily); });
     procedure.step(118, [&] { m_schedule.restoreOption(schedule::Mode::Interval); });
@@ -124,6 +123,48 @@ void Application::showWindow()
         m_startupOptions.Form_Resize();
     else
         m_services.view.showMinimized();
+}
+
+void Application::Click(Control control)
+{
+    switch (control) {
+    case Control::PushButton1:
+        return PushButton1_Click();
+    case Control::PushButton2:
+        return PushButton2_Click();
+    case Control::PushButton3:
+        return PushButton3_Click();
+    case Control::PushButton4:
+        return PushButton4_Click();
+    case Control::PushButton5:
+        return PushButton5_Click();
+    case Control::PushButton6:
+        return PushButton6_Click();
+    case Control::PushButton7:
+        return PushButton7_Click();
+    case Control::PushButton8:
+        return PushButton8_Click();
+    case Control::PushButton11:
+        return PushButton11_Click();
+    case Control::PushButton12:
+        return PushButton12_Click();
+    case Control::Option3:
+        return Option3_Click();
+    case Control::Option4:
+        return Option4_Click();
+    case Control::Option5:
+        return Option5_Click();
+    default:
+        return;
+    }
+}
+
+void Application::CheckClick(Control control, bool checked)
+{
+    if (control == Control::Check4)
+        Check4_Click(checked);
+    else if (control == Control::Check8)
+        Check8_Click(checked);
 }
 
 void Application::Timer1_Timer()

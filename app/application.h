@@ -71,6 +71,11 @@ public:
     void Form_QueryUnload();
     bool closed() const { return m_closed; }
 
+    // A push button or an option button was clicked: its handler below runs.
+    void Click(Control control);
+    // A check box was clicked and is now checked or not: its handler below runs.
+    void CheckClick(Control control, bool checked);
+
     // Events of the window's controls.
     void PushButton1_Click() { m_history.PushButton1_Click(); }
     void PushButton2_Click() { m_history.PushButton2_Click(); }

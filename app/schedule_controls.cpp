@@ -19,7 +19,7 @@ using schedule::SwitchState;
 
 constexpr std::string_view kIntervalOverflow = "Overflow: the interval does not fit in a count of seconds.";
 
-constexpr std::array<Control, 3> kBoxes = {Control::Text1, Control::Text2, Control::Text3};
+constexpr std::array<Control, 3> kBoxes = kIntervalBoxes;
 constexpr std::array<SettingKey, 3> kBoxKeys = {SettingKey::Text1, SettingKey::Text2, SettingKey::Text3};
 
 Control optionOf(Mode mode)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fonts.h"
+
 #include "app/toolkit.h"
 
 #include <windows.h>
@@ -9,13 +11,15 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick::app {
 class Application;
-}
+struct ControlDesign;
+} // namespace tarnwick::app
 
 namespace tarnwick::win32 {
 
@@ -48,8 +52,9 @@ constexpr int ControlId(app::Control control)
 // Posts a function to the window's thread; it runs there in the window's message loop.
 void PostToWindow(HWND window, std::function<void()> function);
 
-// The main window: the controls with their design names, captions and twip geometry at the window's DPI. It shows
-// what app/ tells it (as the app::View) and forwards what the user does to the Application; it decides nothing.
+// The main window: the controls of the design (app/window_design.h), made with the Win32 API, each with its
+// design name's dialog ID, placed at the window's DPI (layout.h). It shows what app/ tells it (as the app::View)
+// and forwards what the user does to the Application; it decides nothing.
 class MainWindow final : public app::View
 {
 public:
@@ -103,14 +108,14 @@ private:
     static LRESULT CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create();
+    HWND makeControl(const app::ControlDesign &design, bool startsGroup);
     void layout();
-    void makeFonts();
     void centre();
     void command(int id, int code, HWND from);
     LRESULT notify(const NMHDR &header, LPARAM lParam);
     void historyText(NMLVDISPINFOW &info) const;
     std::optional<std::size_t> selectedFolderRow() const;
-    bool isPushButton(HWND window) const;
+    const app::ControlDesign *designOf(HWND window) const;
     void refreshPointer() const;
     void close();
     int boxIndex(HWND window) const;
@@ -125,9 +130,7 @@ private:
     UINT m_taskbarCreated = 0;
 
     int m_dpi = 96;
-    HFONT m_windowFont = nullptr;
-    HFONT m_controlFont = nullptr;
-    HFONT m_buttonFont = nullptr;
+    std::unique_ptr<DesignFonts> m_fonts;
     HBRUSH m_background = nullptr;
     COLORREF m_backgroundColour = RGB(255, 255, 255);
     HCURSOR m_buttonCursor = nullptr;

@@ -2,6 +2,8 @@
 
 #include "harness.h"
 
+#include "qt/layout.h"
+
 #include "qtest_main.h"
 
 #include <QCheckBox>

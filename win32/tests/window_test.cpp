@@ -137,6 +137,7 @@ protected:
 
 TEST_F(WindowTest, TheClientAreaIsTheDesignsWithAFixedBorderAndAMinimiseButton)
 {
+    EXPECT_TRUE(prompts.messages.empty()) << "the start-up reported: " << prompts.messages.front();
     ASSERT_EQ(DpiOf(window.handle()), 96) << "the size below is at 96 dpi";
     RECT client;
     ::GetClientRect(window.handle(), &client);
