@@ -13,7 +13,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 
 namespace tarnwick::win32 {
@@ -69,15 +68,6 @@ std::wstring windowText(HWND window)
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-const std::wstring &actionText(ChangeKind kind)
-{
-    // Shared texts: a million rows must not mean a million conversions of three words.
-    static const std::wstring added = Wide(ActionText(ChangeKind::Added));
-    static const std::wstring removed = Wide(ActionText(ChangeKind::Removed));
-    static const std::wstring modified = Wide(ActionText(ChangeKind::Modified));
-    return kind == ChangeKind::Added ? added : kind == ChangeKind::Removed ? removed : modified;
 }
 
 } // namespace
@@ -144,6 +134,7 @@ void MainWindow::create()
         previousGroup = design.group;
         m_controls[static_cast<std::size_t>(design.control)] = makeControl(design, startsGroup);
     }
+    m_history = std::make_unique<HistoryList>(control(Control::ListView2));
     for (std::size_t box = 0; box < app::kIntervalBoxes.size(); ++box)
         ::SetWindowSubclass(control(app::kIntervalBoxes[box]), &MainWindow::boxProc, box,
                             reinterpret_cast<DWORD_PTR>(this));
@@ -479,7 +470,7 @@ std::optional<std::size_t> MainWindow::selectedFolderRow() const
 LRESULT MainWindow::notify(const NMHDR &header, LPARAM lParam)
 {
     if (header.idFrom == static_cast<UINT_PTR>(ControlId(Control::ListView2)) && header.code == LVN_GETDISPINFOW) {
-        historyText(*reinterpret_cast<NMLVDISPINFOW *>(lParam));
+        m_history->cellText(*reinterpret_cast<NMLVDISPINFOW *>(lParam));
         return 0;
     }
     app::Application *a = m_closed ? nullptr : m_application;
@@ -507,29 +498,6 @@ LRESULT MainWindow::notify(const NMHDR &header, LPARAM lParam)
         }
     }
     return 0;
-}
-
-void MainWindow::historyText(NMLVDISPINFOW &info) const
-{
-    if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0 ||
-        info.item.iItem < 0 || static_cast<std::size_t>(info.item.iItem) >= m_historyRows)
-        return;
-    const auto row = static_cast<std::size_t>(info.item.iItem);
-    const auto after = std::upper_bound(m_batches.begin(), m_batches.end(), row,
-                                        [](std::size_t r, const Batch &batch) { return r < batch.first; });
-    const Batch &batch = *(after - 1);
-    const Change &change = batch.changes[row - batch.first];
-    std::wstring path;
-    const std::wstring *text = &batch.time;
-    if (info.item.iSubItem == 1) {
-        text = &actionText(change.kind);
-    } else if (info.item.iSubItem == 2) {
-        path = Wide(change.path);
-        text = &path;
-    }
-    const std::size_t length = std::min(text->size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
-    std::copy_n(text->data(), length, info.item.pszText);
-    info.item.pszText[length] = L'\0';
 }
 
 void MainWindow::setText(Control which, std::string_view value)
@@ -648,27 +616,12 @@ void MainWindow::clearFolderRows()
 
 void MainWindow::appendHistory(app::HistoryBatch batch)
 {
-    // The list view counts rows in int: rows beyond that are not taken, rather than corrupting the view.
-    const std::size_t room = static_cast<std::size_t>(INT_MAX) - m_historyRows;
-    if (batch.changes.size() > room)
-        batch.changes.resize(room);
-    if (batch.changes.empty())
-        return;
-    const std::size_t count = batch.changes.size();
-    m_batches.push_back({m_historyRows, Wide(batch.time), std::move(batch.changes)});
-    m_historyRows += count;
-    const HWND list = control(Control::ListView2);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, m_historyRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    ::InvalidateRect(list, nullptr, FALSE);
+    m_history->append(std::move(batch));
 }
 
 void MainWindow::clearHistory()
 {
-    m_batches.clear();
-    m_historyRows = 0;
-    const HWND list = control(Control::ListView2);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    m_history->clear();
 }
 
 void MainWindow::refreshPointer() const

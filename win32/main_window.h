@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fonts.h"
+#include "history_list.h"
 
 #include "app/toolkit.h"
 
@@ -94,16 +95,7 @@ public:
     void hideInTray() override;
     void restoreFromTray() override;
 
-    // The history view's rows (the list view asks for their texts as it draws them).
-    std::size_t historyRowCount() const { return m_historyRows; }
-
 private:
-    struct Batch {
-        std::size_t first; // the row of the batch's first change
-        std::wstring time;
-        std::vector<Change> changes;
-    };
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -113,7 +105,6 @@ private:
     void centre();
     void command(int id, int code, HWND from);
     LRESULT notify(const NMHDR &header, LPARAM lParam);
-    void historyText(NMLVDISPINFOW &info) const;
     std::optional<std::size_t> selectedFolderRow() const;
     const app::ControlDesign *designOf(HWND window) const;
     void refreshPointer() const;
@@ -147,8 +138,7 @@ private:
     HWND m_lastFocus = nullptr;
 
     std::vector<std::vector<app::Column>> m_columns = std::vector<std::vector<app::Column>>(2);
-    std::vector<Batch> m_batches;
-    std::size_t m_historyRows = 0;
+    std::unique_ptr<HistoryList> m_history;
 };
 
 } // namespace tarnwick::win32
