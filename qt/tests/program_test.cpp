@@ -13,6 +13,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnwick {
@@ -24,6 +26,8 @@ private Q_SLOTS:
     void aSecondStartLeavesTheFirstRunning();
     void theSessionEndingDuringAStartUpReportEndsIt_data();
     void theSessionEndingDuringAStartUpReportEndsIt();
+    void theSessionEndingEndsItCleanly_data();
+    void theSessionEndingEndsItCleanly();
 
 private:
     static QString settingsFile()
@@ -102,6 +106,32 @@ void ProgramTest::theSessionEndingDuringAStartUpReportEndsIt()
     QVERIFY2(ending.elapsed() < 5000, "the program took long to end");
     if (settingsAreAFolder)
         QVERIFY(QFileInfo::exists(settingsFile() + u"/keep"_s));
+}
+
+void ProgramTest::theSessionEndingEndsItCleanly_data()
+{
+    QTest::addColumn<QList<int>>("sent");
+    QTest::newRow("log-out: SIGTERM, then SIGHUP") << QList<int> {SIGTERM, SIGHUP};
+    QTest::newRow("a closed terminal: SIGHUP") << QList<int> {SIGHUP};
+}
+
+void ProgramTest::theSessionEndingEndsItCleanly()
+{
+    QFETCH(QList<int>, sent);
+    QDir().remove(settingsFile());
+    QProcess program;
+    start(program);
+    QVERIFY(program.waitForStarted());
+    const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/tarnwick-%1.socket"_s.arg(::getuid());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket) && QFile(settingsFile()).size() > 0, 20000);
+
+    for (const int signal : sent)
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    // it closed as it does when the window is closed: nothing is left for the next start to trip over
+    QVERIFY(!QFileInfo::exists(socket));
 }
 
 } // namespace tarnwick
