@@ -249,7 +249,12 @@ void AdaptersTest::theAutostartEntryStartsThisProgram()
     QCOMPARE(autostart.entryPath(),
              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                  u"/autostart/tarnwick.desktop"_s);
+    QVERIFY(!autostart.registered());
     autostart.add();
+    QVERIFY(autostart.registered());
+    // an entry that starts the program from where it used to be is not this program's
+    QVERIFY(!XdgAutostart(u"/opt/my apps/tarnwick-old"_s).registered());
+    QVERIFY(!XdgAutostart(u"/opt/my"_s).registered());
     QFile entry(autostart.entryPath());
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
@@ -264,6 +269,7 @@ void AdaptersTest::theAutostartEntryStartsThisProgram()
              validate.readAllStandardOutput().constData());
     autostart.remove();
     QVERIFY(!QFileInfo::exists(autostart.entryPath()));
+    QVERIFY(!autostart.registered());
     autostart.remove(); // nothing to remove: no failure
 }
 
