@@ -241,15 +241,56 @@ Section "Tarnwick"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The user's start with Windows: every Run value that starts this very program goes, whatever its name (tarnwick.exe
+; today; earlier versions named it after the first program file of the folder, perhaps uninstall.exe); a value that
+; starts anything else, another copy of Tarnwick included, is another program's. As the program itself reads a
+; command: what it starts is its quoted first word, or the whole command when that is not quoted.
+Function un.RemoveRunValues
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  StrCpy $3 '"$INSTDIR\tarnwick.exe"'
+  StrLen $4 $3
+  StrCpy $0 0
+  ${Do}
+    EnumRegValue $1 HKCU "${RUN_KEY}" $0
+    ${If} $1 == ""
+      ${Break}
+    ${EndIf}
+    ClearErrors
+    ReadRegStr $2 HKCU "${RUN_KEY}" $1
+    ${If} ${Errors}
+      StrCpy $2 "" ; not text: another program's
+    ${EndIf}
+    StrCpy $5 $2 $4
+    ${If} $2 == "$INSTDIR\tarnwick.exe"
+    ${OrIf} $5 == $3
+      ClearErrors
+      DeleteRegValue HKCU "${RUN_KEY}" $1
+      ${If} ${Errors}
+        IntOp $0 $0 + 1
+      ${Else}
+        StrCpy $0 0 ; the values are numbered anew
+      ${EndIf}
+    ${Else}
+      IntOp $0 $0 + 1
+    ${EndIf}
+  ${Loop}
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext all
   !insertmacro CLOSE_OR_STOP "un." "uninstallation"
-  ; The user's start with Windows: the program registers itself under the name of the first program file of its
-  ; folder, tarnwick.exe where the file system lists names in order, perhaps uninstall.exe where it does not.
-  DeleteRegValue HKCU "${RUN_KEY}" "tarnwick.exe"
-  ReadRegStr $1 HKCU "${RUN_KEY}" "uninstall.exe"
-  StrCmp $1 '"$INSTDIR\tarnwick.exe"' 0 +2
-    DeleteRegValue HKCU "${RUN_KEY}" "uninstall.exe"
+  Call un.RemoveRunValues
   Delete "$SMPROGRAMS\Tarnwick.lnk"
   Delete "$INSTDIR\tarnwick.exe"
   Delete "$INSTDIR\uninstall.exe"

@@ -32,6 +32,17 @@ settings_key='HKCU\Software\VB and VBA Program Settings\Quelvane\Tarnwick'
 log=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")/Tarnwick.txt
 work=$(mktemp -d)
 pids=()
+# The user's Run values at an uninstall, "name|command|what the uninstaller does with it": only a value that starts
+# this very program goes, whatever its name.
+run_values=(
+    'tarnwick.exe|"C:\Program Files\Tarnwick\tarnwick.exe"|removed'
+    'uninstall.exe|"C:\Program Files\Tarnwick\tarnwick.exe"|removed' # an earlier version's name
+    'Tarnwick|"c:\program files\tarnwick\TARNWICK.EXE" /minimized|removed'
+    'unquoted|C:\Program Files\Tarnwick\tarnwick.exe|removed'
+    'other.exe|"C:\Program Files\Other\other.exe"|kept'
+    'portable|"D:\Tarnwick\tarnwick.exe"|kept'
+    'lookalike|"C:\Program Files\Tarnwick\tarnwick.exe.old"|kept'
+)
 
 # Nothing of an earlier run, nor of this one afterwards. The uninstaller runs as Un.exe, a copy of itself.
 reset() {
@@ -43,8 +54,8 @@ reset() {
     done
     rm -rf "$folder" "$WINEPREFIX/drive_c/Tarnwick Test" "$shortcut" "$log"
     wine reg delete "$uninstall_key" /f >/dev/null 2>&1
-    for name in tarnwick.exe uninstall.exe other.exe; do
-        wine reg delete "$run_key" /v "$name" /f >/dev/null 2>&1
+    for row in "${run_values[@]}"; do
+        wine reg delete "$run_key" /v "${row%%|*}" /f >/dev/null 2>&1
     done
     wine reg delete 'HKCU\Software\VB and VBA Program Settings\Quelvane' /f >/dev/null 2>&1
 }
@@ -157,10 +168,10 @@ cp "$work/tarnwick.exe" "$folder/tarnwick.exe"
 echo "== a silent uninstall while the program runs"
 start_program "$folder/tarnwick.exe"
 # what the user made: start with Windows, settings and a log
-wine reg add "$run_key" /v tarnwick.exe /t REG_SZ /d '"C:\Program Files\Tarnwick\tarnwick.exe"' /f >/dev/null
-# where the folder lists uninstall.exe first, that is the name; another program's value of that name stays
-wine reg add "$run_key" /v uninstall.exe /t REG_SZ /d '"C:\Program Files\Tarnwick\tarnwick.exe"' /f >/dev/null
-wine reg add "$run_key" /v other.exe /t REG_SZ /d '"C:\Program Files\Other\other.exe"' /f >/dev/null
+for row in "${run_values[@]}"; do
+    IFS='|' read -r name command _ <<<"$row"
+    wine reg add "$run_key" /v "$name" /t REG_SZ /d "$command" /f >/dev/null || fail "cannot add the Run value $name"
+done
 wine reg add "$settings_key" /v Text3 /t REG_SZ /d 7 /f >/dev/null
 printf 'a line\r\n' >"$log"
 wine "$folder/uninstall.exe" /S
@@ -173,9 +184,15 @@ status=$?
 [[ $status -eq 0 ]] || fail "the running program, asked to close, ended with status $status"
 [[ ! -e "$shortcut" ]] || fail "the Start-menu shortcut is still there"
 until_true '! has_value "$uninstall_key" UninstallString' || fail "the Uninstall entry is still there"
-! has_value "$run_key" tarnwick.exe || fail "the Run value is still there"
-! has_value "$run_key" uninstall.exe || fail "the Run value named after the uninstaller is still there"
-has_value "$run_key" other.exe || fail "another program's Run value was removed"
+for row in "${run_values[@]}"; do
+    IFS='|' read -r name command expected <<<"$row"
+    if has_value "$run_key" "$name"; then
+        [[ $expected == kept ]] || fail "the Run value $name, $command, is still there"
+        [[ "$(value_of "$run_key" "$name")" == "$command" ]] || fail "the Run value $name was changed"
+    else
+        [[ $expected == removed ]] || fail "the Run value $name, $command, was removed"
+    fi
+done
 has_value "$settings_key" Text3 || fail "the user's settings were removed"
 [[ -f "$log" ]] || fail "the user's history log was removed"
 
