@@ -5,8 +5,8 @@
 #  - /S again while the program runs closes it (status 0) and replaces its file;
 #  - a running tarnwick.exe that cannot be asked to close stops the installer and the uninstaller with status 2,
 #    a reason on their standard error and nothing changed;
-#  - the uninstaller, silent too, closes the running program, removes what was installed and the user's Run value,
-#    and leaves the user's settings and history log alone;
+#  - the uninstaller, silent too, closes the running program, removes what was installed and the user's Run values
+#    that start it (no other), and leaves the user's settings and history log alone;
 #  - interactively: welcome, the MIT licence, the folder (another one is chosen), the progress and the finish page,
 #    whose "Run Tarnwick" starts the program; the interactive uninstaller says it closes the running program.
 # The pages are read with window_texts.exe and driven with the keyboard through X.
