@@ -79,6 +79,26 @@ TEST(RegistrySettingsStore, KeepsEveryValueAsTextOfItsOwn)
     EXPECT_EQ(later.read("Folders"), folders);
 }
 
+TEST(RegistrySettingsStore, AKeyDeletedWhileRunningGetsEverySettingBack)
+{
+    TestKey key;
+    {
+        RegistrySettingsStore earlier(HKEY_CURRENT_USER, key.path);
+        earlier.write("Folders", "C:\\W\\|234SSDEPERATATORZZ|");
+        earlier.write("Text3", "30");
+    }
+    RegistrySettingsStore store(HKEY_CURRENT_USER, key.path);
+    ASSERT_EQ(store.read("Folders"), "C:\\W\\|234SSDEPERATATORZZ|");
+    ASSERT_EQ(store.read("Text3"), "30");
+    store.write("Weekly", "Monday");
+    ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, key.path.c_str()), ERROR_SUCCESS);
+    store.write("StartStopState", "On");
+    EXPECT_EQ(key.value(L"Folders").second, L"C:\\W\\|234SSDEPERATATORZZ|");
+    EXPECT_EQ(key.value(L"Text3").second, L"30");
+    EXPECT_EQ(key.value(L"Weekly").second, L"Monday");
+    EXPECT_EQ(key.value(L"StartStopState").second, L"On");
+}
+
 TEST(RegistrySettingsStore, AValueThatIsNotTextIsReportedAndNeverWrittenOver)
 {
     TestKey key;
