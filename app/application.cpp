@@ -42,11 +42,12 @@ Application::Application(Services services)
     , m_history(m_services.view, m_services.prompts, m_services.launcher, m_services.clipboard)
     , m_schedule(m_services.view, m_services.prompts, m_settings, m_services.timer, m_services.clock, m_monitor,
                  m_folders)
-    , m_startupOptions(m_services.view, m_services.prompts, m_settings, m_services.autostart, m_tray,
+    , m_startupOptions(m_services.view, m_services.prompts, m_settings, m_services.autostart,
                        [this] { return m_formLoading; })
+    , m_window(m_services.view, m_tray)
 {
     // Any button released over the tray icon brings the window back.
-    m_tray.MouseUp = [this](int, int) { m_startupOptions.restoreFromTray(); };
+    m_tray.MouseUp = [this](int, int) { m_window.restoreFromTray(); };
 }
 
 Application::~Application()
@@ -115,14 +116,14 @@ void Application::VisitMakerSite()
 void Application::showWindow()
 {
     if (!m_startHidden) {
-        m_services.view.showNormal();
+        m_window.showNormal();
         return;
     }
     // Hidden exactly as a minimise hides it; without a tray, an ordinary minimised window.
     if (m_tray.trayAvailable())
-        m_startupOptions.Form_Resize();
+        m_window.Form_Resize();
     else
-        m_services.view.showMinimized();
+        m_window.showMinimized();
 }
 
 void Application::Click(Control control)

@@ -2,20 +2,18 @@
 
 #include "procedure.h"
 #include "settings.h"
-#include "sys_tray.h"
 #include "toolkit.h"
 
 #include <exception>
 
 namespace tarnwick::app {
 
-StartupOptions::StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart, cSysTray &tray,
+StartupOptions::StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart,
                                std::function<bool()> formLoading)
     : m_view(view)
     , m_prompts(prompts)
     , m_settings(settings)
     , m_autostart(autostart)
-    , m_tray(tray)
     , m_formLoading(std::move(formLoading))
 {
 }
@@ -108,26 +106,6 @@ bool StartupOptions::applyVisibility()
 {
     setCheck8Visible(m_check4);
     return m_check4 && m_check8;
-}
-
-void StartupOptions::Form_Resize()
-{
-    if (m_hiddenInTray || !m_tray.trayAvailable())
-        return;
-    m_hiddenInTray = true;
-    m_view.hideInTray();
-    m_tray.ShowBalloon(kTrayBalloonText, "Tarnwick", 5, true);
-}
-
-void StartupOptions::restoreFromTray()
-{
-    m_view.restoreFromTray();
-    m_hiddenInTray = false;
-}
-
-void StartupOptions::windowShown()
-{
-    m_hiddenInTray = false;
 }
 
 } // namespace tarnwick::app

@@ -460,39 +460,30 @@ void MainWindow::centre()
 
 void MainWindow::showNormal()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     QWidget::showNormal();
 }
 
 void MainWindow::showMinimized()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     QWidget::showMinimized();
 }
 
-void MainWindow::hideInTray()
+void MainWindow::hideWindow()
 {
-    m_inTray = true;
-    if (!isVisible())
-        return; // never shown yet: it simply stays hidden
     // After the state change has been handled. The minimised state stays until the window comes back: clearing
     // it now would map the window again on X11.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (m_inTray)
+            if (m_application != nullptr && m_application->hiddenInTray())
                 hide();
         },
         Qt::QueuedConnection);
 }
 
-void MainWindow::restoreFromTray()
+void MainWindow::bringToFront()
 {
-    showNormal();
+    QWidget::showNormal();
     raise();
     activateWindow();
 }
@@ -508,8 +499,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_shownOnce = true;
-    m_inTray = false;
     if (m_application != nullptr)
         m_application->windowShown();
 }

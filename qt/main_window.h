@@ -50,10 +50,11 @@ public:
     void setPointer(app::Pointer pointer) override;
     void setButtonPointer(const std::string &cursorFile) override;
     void applySkinColours() override;
+    void centre() override;
     void showNormal() override;
     void showMinimized() override;
-    void hideInTray() override;
-    void restoreFromTray() override;
+    void hideWindow() override;
+    void bringToFront() override;
 
 Q_SIGNALS:
     // The window was closed, for whatever reason (the close box, the window manager): the program ends.
@@ -76,14 +77,11 @@ private:
     std::optional<std::size_t> selectedFolderRow() const;
     int boxIndex(const QObject *object) const;
     void paintBackgrounds(const QColor &colour);
-    void centre();
 
     app::Application *m_application = nullptr;
     std::array<QWidget *, 30> m_controls {};
     HistoryModel *m_history = nullptr;
     QTimer *m_timer1 = nullptr;
-    bool m_shownOnce = false;
-    bool m_inTray = false;
     bool m_hourglass = false;
 };
 

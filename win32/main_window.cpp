@@ -283,15 +283,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             application->windowShown();
         return 0;
     case WM_SHOWWINDOW:
-        if (wParam) {
-            m_shownOnce = true;
-            m_inTray = false;
-            if (application != nullptr)
-                application->windowShown();
-        }
+        if (wParam && application != nullptr)
+            application->windowShown();
         break;
     case kHideInTray:
-        if (m_inTray)
+        // unless it came back meanwhile
+        if (application != nullptr && application->hiddenInTray())
             ::ShowWindow(m_window, SW_HIDE);
         return 0;
     case kRunPosted: {
@@ -679,35 +676,23 @@ void MainWindow::centre()
 
 void MainWindow::showNormal()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, SW_SHOWNORMAL);
     ::UpdateWindow(m_window);
 }
 
 void MainWindow::showMinimized()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, SW_SHOWMINIMIZED);
 }
 
-void MainWindow::hideInTray()
+void MainWindow::hideWindow()
 {
-    m_inTray = true;
-    if (!::IsWindowVisible(m_window))
-        return; // never shown yet: it simply stays hidden
     // after the minimise that led here has been handled
     ::PostMessageW(m_window, kHideInTray, 0, 0);
 }
 
-void MainWindow::restoreFromTray()
+void MainWindow::bringToFront()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, ::IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
     ::SetForegroundWindow(m_window);
     ::BringWindowToTop(m_window);

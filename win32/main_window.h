@@ -90,10 +90,11 @@ public:
     void setPointer(app::Pointer pointer) override;
     void setButtonPointer(const std::string &cursorFile) override;
     void applySkinColours() override;
+    void centre() override;
     void showNormal() override;
     void showMinimized() override;
-    void hideInTray() override;
-    void restoreFromTray() override;
+    void hideWindow() override;
+    void bringToFront() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -102,7 +103,6 @@ private:
     void create();
     HWND makeControl(const app::ControlDesign &design, bool startsGroup);
     void layout();
-    void centre();
     void command(int id, int code, HWND from);
     LRESULT notify(const NMHDR &header, LPARAM lParam);
     std::optional<std::size_t> selectedFolderRow() const;
@@ -131,8 +131,6 @@ private:
     // While app/ sets a value, the control's change notifications are not forwarded.
     int m_quiet = 0;
     int m_timeOfDay = -1;
-    bool m_shownOnce = false;
-    bool m_inTray = false;
     bool m_closeRequested = false;
     bool m_closed = false;
     HWND m_lastFocus = nullptr;

@@ -73,10 +73,11 @@ public:
     void setButtonPointer(const std::string &cursorFile) override { buttonPointer = cursorFile; }
     void applySkinColours() override { ++skinApplied; }
 
+    void centre() override { windowCalls.emplace_back("centre"); }
     void showNormal() override { show(Window::Normal, "showNormal"); }
     void showMinimized() override { show(Window::Minimized, "showMinimized"); }
-    void hideInTray() override { show(Window::HiddenInTray, "hideInTray"); }
-    void restoreFromTray() override { show(Window::Normal, "restoreFromTray"); }
+    void hideWindow() override { show(Window::HiddenInTray, "hideWindow"); }
+    void bringToFront() override { show(Window::Normal, "bringToFront"); }
 
     // The text of a control, or the empty text when it was never set.
     std::string text(app::Control control) const

@@ -177,13 +177,13 @@ TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
     app().showWindow();
     app().Form_Resize();
     EXPECT_EQ(harness.view.window, Window::HiddenInTray);
-    EXPECT_TRUE(app().startupOptions().hiddenInTray());
+    EXPECT_TRUE(app().hiddenInTray());
     ASSERT_EQ(harness.trayIcon.balloons.size(), 1u);
     EXPECT_EQ(harness.trayIcon.balloons[0].title, "Tarnwick");
     EXPECT_EQ(harness.trayIcon.balloons[0].text, kBalloon);
     EXPECT_EQ(harness.trayIcon.balloons[0].timeoutMilliseconds, 5000);
     app().Form_Resize(); // already hidden
-    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"showNormal", "hideInTray"}));
+    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"centre", "showNormal", "hideWindow"}));
 
     // moving over the icon or pressing a button does not bring it back; releasing one does
     app().TrayNotify(app::cSysTray::MouseMoved);
@@ -192,7 +192,7 @@ TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
     EXPECT_EQ(harness.view.window, Window::HiddenInTray);
     app().TrayNotify(app::cSysTray::LeftButtonUp);
     EXPECT_EQ(harness.view.window, Window::Normal);
-    EXPECT_FALSE(app().startupOptions().hiddenInTray());
+    EXPECT_FALSE(app().hiddenInTray());
 
     // the second time: hidden again, no balloon
     app().Form_Resize();
@@ -211,8 +211,8 @@ TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
     app().windowShown();
     app().Form_Resize();
     ASSERT_EQ(harness.view.windowCalls.size(), calls + 1);
-    EXPECT_EQ(harness.view.windowCalls.back(), "hideInTray");
-    EXPECT_TRUE(app().startupOptions().hiddenInTray());
+    EXPECT_EQ(harness.view.windowCalls.back(), "hideWindow");
+    EXPECT_TRUE(app().hiddenInTray());
 }
 
 TEST_F(StartupOptionsTest, WithoutATrayMinimisingKeepsAnOrdinaryWindow)
@@ -221,8 +221,8 @@ TEST_F(StartupOptionsTest, WithoutATrayMinimisingKeepsAnOrdinaryWindow)
     harness.start();
     app().showWindow();
     app().Form_Resize();
-    EXPECT_EQ(harness.view.windowCalls, std::vector<std::string> {"showNormal"});
-    EXPECT_FALSE(app().startupOptions().hiddenInTray());
+    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"centre", "showNormal"}));
+    EXPECT_FALSE(app().hiddenInTray());
     EXPECT_TRUE(harness.trayIcon.balloons.empty());
 }
 
@@ -234,8 +234,8 @@ TEST_F(StartupOptionsTest, StartingHiddenHidesAsAMinimiseDoes)
         std::size_t balloons;
     };
     const Case cases[] = {
-        {true, {"hideInTray"}, 1},
-        {false, {"showMinimized"}, 0},
+        {true, {}, 1}, // never shown: it simply stays hidden
+        {false, {"centre", "showMinimized"}, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.tray);
@@ -249,11 +249,13 @@ TEST_F(StartupOptionsTest, StartingHiddenHidesAsAMinimiseDoes)
         // never shown normally first
         EXPECT_EQ(one.view.windowCalls, c.calls);
         EXPECT_EQ(one.trayIcon.balloons.size(), c.balloons);
-        EXPECT_EQ(one.app().startupOptions().hiddenInTray(), c.tray);
+        EXPECT_EQ(one.app().hiddenInTray(), c.tray);
         if (c.tray) {
             EXPECT_EQ(one.trayIcon.balloons[0].text, kBalloon);
-            // it comes back as from any minimise, and the next minimise shows no second balloon
+            // it comes back as from any minimise, centred as at any first showing, and the next minimise shows no
+            // second balloon
             one.app().TrayNotify(app::cSysTray::LeftButtonUp);
+            EXPECT_EQ(one.view.windowCalls, (std::vector<std::string> {"centre", "bringToFront"}));
             EXPECT_EQ(one.view.window, Window::Normal);
             one.app().Form_Resize();
             EXPECT_EQ(one.trayIcon.balloons.size(), 1u);

@@ -79,7 +79,7 @@ TEST(StartUp, AFirstStartShowsAndStoresTheDefaults)
 
     EXPECT_FALSE(app.startsHidden());
     app.showWindow();
-    EXPECT_EQ(view.windowCalls, std::vector<std::string> {"showNormal"});
+    EXPECT_EQ(view.windowCalls, (std::vector<std::string> {"centre", "showNormal"}));
 }
 
 TEST(StartUp, StartsFromTheStoredSettings)
