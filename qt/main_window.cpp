@@ -1,6 +1,6 @@
 #include "main_window.h"
 
-#include "fonts.h"
+#include "design_fonts.h"
 #include "history_model.h"
 #include "layout.h"
 

@@ -4,7 +4,7 @@
 // tooltip's, and the list views' column widths. Done when the window is made and again when it moves to a screen
 // of another DPI.
 
-#include "fonts.h"
+#include "design_fonts.h"
 
 #include "app/window_design.h"
 

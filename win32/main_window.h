@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fonts.h"
+#include "design_fonts.h"
 #include "history_list.h"
 
 #include "app/toolkit.h"

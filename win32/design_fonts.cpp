@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "design_fonts.h"
 
 #include "dpi.h"
 #include "text.h"

@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "design_fonts.h"
 
 namespace tarnwick {
 
