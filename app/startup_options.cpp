@@ -81,6 +81,27 @@ void StartupOptions::restoreChecks()
         Check4_Click(check4);
     }
     setCheck8(m_settings.on(SettingKey::Minimized));
+    if (m_check4)
+        restoreRegistration();
+}
+
+void StartupOptions::restoreRegistration()
+{
+    // The box says the program starts with the session: make it true where the entry went missing behind the
+    // program's back (an uninstall and reinstall, a cleaning tool) or starts another executable (a moved program).
+    try {
+        if (m_autostart.registered())
+            return;
+        m_autostart.add();
+    } catch (const std::exception &error) {
+        // As when the box is ticked: say so, and the box and the setting go back to off.
+        m_prompts.message(std::string("Tarnwick could not be set to start with your desktop session.\n") +
+                          error.what());
+        m_check4 = false;
+        m_view.setChecked(Control::Check4, false);
+        Procedure procedure(m_prompts, Form1Location("Check4_Click"));
+        procedure.step(104, [&] { m_settings.saveOnOff(SettingKey::WindowsStartup, false); });
+    }
 }
 
 bool StartupOptions::applyVisibility()

@@ -25,7 +25,8 @@ public:
     void Check4_Click(bool checked);
     void Check8_Click(bool checked);
 
-    // Start-up: the boxes from their settings ("On" checks them, anything else not).
+    // Start-up: the boxes from their settings ("On" checks them, anything else not); with Check4 on, the entry that
+    // starts the program with the session is written again where it is missing or starts another executable.
     void restoreChecks();
     // Start-up: Check8 shows only with Check4; true when the program is to start hidden in the tray.
     bool applyVisibility();
@@ -44,6 +45,7 @@ public:
     bool hiddenInTray() const { return m_hiddenInTray; }
 
 private:
+    void restoreRegistration();
     void setCheck8(bool checked);
     void setCheck8Visible(bool visible);
 

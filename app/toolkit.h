@@ -165,12 +165,14 @@ public:
     virtual int percent() = 0;
 };
 
-// Registers this program to start with the user's desktop session. Both calls throw std::runtime_error with a
-// description when they fail.
+// Registers this program to start with the user's desktop session. add() and remove() throw std::runtime_error with
+// a description when they fail.
 class Autostart
 {
 public:
     virtual ~Autostart() = default;
+    // Whether an entry starts this very executable (false when it is missing or starts another one).
+    virtual bool registered() const = 0;
     virtual void add() = 0;
     virtual void remove() = 0;
 };

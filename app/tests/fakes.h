@@ -218,19 +218,23 @@ public:
 class RecordingAutostart : public app::Autostart
 {
 public:
+    bool registered() const override { return entry; }
     void add() override
     {
         if (failAdd)
             throw std::runtime_error("the autostart folder is read-only");
         calls.emplace_back("add");
+        entry = true;
     }
     void remove() override
     {
         if (failRemove)
             throw std::runtime_error("the autostart entry is locked");
         calls.emplace_back("remove");
+        entry = false;
     }
 
+    bool entry = false; // an entry that starts this program is there
     std::vector<std::string> calls;
     bool failAdd = false;
     bool failRemove = false;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,37 @@ TEST_F(ScheduleTest, TheDayAndTheTimeAreSavedAtOnce)
     EXPECT_EQ(harness.prompts.errors[0],
               app::ErrorReportText("the settings file is read-only", app::Form1Location("cboWeekly_Change"), 100));
     EXPECT_EQ(app().schedule().weekday(), "Tuesday");
+}
+
+TEST_F(ScheduleTest, ASaveThatFailsIsReportedUnderItsOwnHandlersName)
+{
+    harness.start();
+    harness.settings.failWrites = true;
+    struct Case {
+        const char *handler;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"Option3_Click", [&] { app().Option3_Click(); }},
+        {"Option4_Click", [&] { app().Option4_Click(); }},
+        {"Option5_Click", [&] { app().Option5_Click(); }},
+        {"Text1_Change", [&] { app().Text_Change(0, "1"); }},
+        {"Text2_Change", [&] { app().Text_Change(1, "2"); }},
+        {"Text3_Change", [&] { app().Text_Change(2, "3"); }},
+        {"dtpWeekly_Change", [&] { app().dtpWeekly_Change(Hms(7, 0, 0)); }},
+        {"cboWeekly_Change", [&] { app().cboWeekly_Change("Friday"); }},
+        {"Check4_Click", [&] { app().Check4_Click(true); }},
+        {"Check8_Click", [&] { app().Check8_Click(true); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.handler);
+        harness.prompts.errors.clear();
+        c.act();
+        ASSERT_FALSE(harness.prompts.errors.empty());
+        const std::string location = std::string("\nin Tarnwick2021/08/31.Form1.") + c.handler + " at line ";
+        for (const std::string &error : harness.prompts.errors)
+            EXPECT_NE(error.find(location), std::string::npos) << error;
+    }
 }
 
 TEST_F(ScheduleTest, EntriesAreSavedAsTypedAndCheckedOnLeaving)

@@ -56,6 +56,7 @@ TEST_F(StartupOptionsTest, UncheckingClearsBothAndUnregisters)
 {
     harness.store(SettingKey::WindowsStartup, "On");
     harness.store(SettingKey::Minimized, "On");
+    harness.autostart.entry = true;
     harness.start();
     EXPECT_TRUE(harness.view.checked.at(Control::Check8));
     app().Check4_Click(false);
@@ -110,6 +111,7 @@ TEST_F(StartupOptionsTest, StartUpRestoresTheBoxesWithoutRegistering)
         SCOPED_TRACE(::testing::Message()
                      << (c.windowsStartup ? c.windowsStartup : "-") << " " << (c.minimized ? c.minimized : "-"));
         Harness one;
+        one.autostart.entry = true;
         if (c.windowsStartup)
             one.store(SettingKey::WindowsStartup, c.windowsStartup);
         if (c.minimized)
@@ -124,6 +126,48 @@ TEST_F(StartupOptionsTest, StartUpRestoresTheBoxesWithoutRegistering)
         EXPECT_TRUE(one.autostart.calls.empty());
         EXPECT_FALSE(one.app().formLoading());
         EXPECT_TRUE(one.prompts.messages.empty());
+    }
+}
+
+TEST_F(StartupOptionsTest, StartUpWritesTheEntryAgainWhereItWentMissing)
+{
+    struct Case {
+        const char *name;
+        const char *windowsStartup;
+        bool entry;
+        bool addFails;
+        std::vector<std::string> calls;
+        bool check4;
+    };
+    const Case cases[] = {
+        {"removed behind the program's back", "On", false, false, {"add"}, true},
+        {"there", "On", true, false, {}, true},
+        {"the option is off", "Off", false, false, {}, false},
+        {"cannot be written", "On", false, true, {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness one;
+        one.store(SettingKey::WindowsStartup, c.windowsStartup);
+        one.store(SettingKey::Minimized, "On");
+        one.autostart.entry = c.entry;
+        one.autostart.failAdd = c.addFails;
+        one.start();
+        EXPECT_EQ(one.autostart.calls, c.calls);
+        EXPECT_EQ(one.app().startupOptions().check4(), c.check4);
+        EXPECT_EQ(one.view.checked.contains(Control::Check4) && one.view.checked.at(Control::Check4), c.check4);
+        EXPECT_TRUE(one.prompts.errors.empty());
+        if (c.addFails) {
+            // told, and the box and the setting go back to off: the program no longer claims to start with the session
+            ASSERT_EQ(one.prompts.messages.size(), 1u);
+            EXPECT_NE(one.prompts.messages[0].find("the autostart folder is read-only"), std::string::npos);
+            EXPECT_EQ(one.stored(SettingKey::WindowsStartup), "Off");
+            EXPECT_FALSE(one.app().startsHidden());
+        } else {
+            EXPECT_TRUE(one.prompts.messages.empty());
+            EXPECT_EQ(one.stored(SettingKey::WindowsStartup), c.windowsStartup) << "nothing is written where it is off";
+            EXPECT_EQ(one.app().startsHidden(), c.check4);
+        }
     }
 }
 
