@@ -132,10 +132,10 @@ void AdaptersTest::settingsSpoiltWhileRunningAreLeftAsTheyAre_data()
     QTest::addColumn<bool>("append");
     QTest::addColumn<QByteArray>("spoiler");
     QTest::newRow("a broken line added by hand") << true << QByteArray("a line that is no setting\n");
-    QTest::newRow("replaced by junk") << false
-                                      << QByteArray("\x7f"
-                                                    "ELF\x02\x01\x01\0\xff\xfe[\x80\n\x01\x02",
-                                                    18);
+    // the start of a binary file, a NUL byte among the rest
+    static constexpr char kJunk[] = "\x7f"
+                                    "ELF\x02\x01\x01\0\xff\xfe[\x80\n\x01\x02";
+    QTest::newRow("replaced by junk") << false << QByteArray(kJunk, sizeof kJunk - 1);
 }
 
 void AdaptersTest::settingsSpoiltWhileRunningAreLeftAsTheyAre()
