@@ -59,18 +59,18 @@ void ProgramTest::aSecondStartLeavesTheFirstRunning()
     start(first);
     QVERIFY(first.waitForStarted());
     // the first has taken its place once its settings are written
-    QTRY_VERIFY_WITH_TIMEOUT(QFile(settingsFile()).size() > 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(settingsFile()).size() > 0, 60000);
 
     QProcess second;
     start(second);
-    QVERIFY(second.waitForFinished(20000));
+    QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QTest::qWait(500);
     QCOMPARE(first.state(), QProcess::Running);
 
     terminate(first);
-    QVERIFY(first.waitForFinished(20000));
+    QVERIFY(first.waitForFinished(60000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
 }
@@ -129,11 +129,11 @@ void ProgramTest::theSessionEndingEndsItCleanly()
     start(program);
     QVERIFY(program.waitForStarted());
     const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/tarnwick-%1.socket"_s.arg(::getuid());
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket) && QFile(settingsFile()).size() > 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket) && QFile(settingsFile()).size() > 0, 60000);
 
     for (const int signal : sent)
         ::kill(static_cast<pid_t>(program.processId()), signal);
-    QVERIFY(program.waitForFinished(20000));
+    QVERIFY(program.waitForFinished(60000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     // it closed as it does when the window is closed: nothing is left for the next start to trip over
@@ -170,9 +170,9 @@ void ProgramTest::aStartWithTheSessionLostBehindItsBackIsWrittenAgain()
                 QFile file(entry);
                 return file.open(QIODevice::ReadOnly) && file.readAll().contains(exec);
             }(),
-            20000);
+            60000);
         terminate(program);
-        QVERIFY(program.waitForFinished(20000));
+        QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 0);
     }
 }
