@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "procedure.h"
+#include "window_design.h"
 
 #include "core/history_log.h"
 #include "core/paths.h"
@@ -41,11 +42,12 @@ Application::Application(Services services)
     , m_history(m_services.view, m_services.prompts, m_services.launcher, m_services.clipboard)
     , m_schedule(m_services.view, m_services.prompts, m_settings, m_services.timer, m_services.clock, m_monitor,
                  m_folders)
-    , m_startupOptions(m_services.view, m_services.prompts, m_settings, m_services.autostart, m_tray,
+    , m_startupOptions(m_services.view, m_services.prompts, m_settings, m_services.autostart,
                        [this] { return m_formLoading; })
+    , m_window(m_services.view, m_tray)
 {
     // Any button released over the tray icon brings the window back.
-    m_tray.MouseUp = [this](int, int) { m_startupOptions.restoreFromTray(); };
+    m_tray.MouseUp = [this](int, int) { m_window.restoreFromTray(); };
 }
 
 Application::~Application()
@@ -79,10 +81,8 @@ void Application::Form_Load()
         const std::string cursor = inFolder(folder, "HAND-M.CUR");
         view.setButtonPointer(FileAppears(cursor) ? cursor : std::string());
     });
-    procedure.step(110, [&] { view.setColumns(Control::ListView1, {{"Folder(s)", 7000}}); });
-    procedure.step(112, [&] {
-        view.setColumns(Control::ListView2, {{"Time", 2200}, {"Action", 2200}, {"File", 3100}});
-    });
+    procedure.step(110, [&] { view.setColumns(Control::ListView1, kFolderColumns); });
+    procedure.step(112, [&] { view.setColumns(Control::ListView2, kHistoryColumns); });
     procedure.step(114, [&] { m_schedule.restoreOption(schedule::Mode::Weekly); });
     procedure.step(116, [&] { m_schedule.restoreOption(schedule::Mode::Daily); });
     procedure.step(118, [&] { m_schedule.restoreOption(schedule::Mode::Interval); });
@@ -116,14 +116,56 @@ void Application::VisitMakerSite()
 void Application::showWindow()
 {
     if (!m_startHidden) {
-        m_services.view.showNormal();
+        m_window.showNormal();
         return;
     }
     // Hidden exactly as a minimise hides it; without a tray, an ordinary minimised window.
     if (m_tray.trayAvailable())
-        m_startupOptions.Form_Resize();
+        m_window.Form_Resize();
     else
-        m_services.view.showMinimized();
+        m_window.showMinimized();
+}
+
+void Application::Click(Control control)
+{
+    switch (control) {
+    case Control::PushButton1:
+        return PushButton1_Click();
+    case Control::PushButton2:
+        return PushButton2_Click();
+    case Control::PushButton3:
+        return PushButton3_Click();
+    case Control::PushButton4:
+        return PushButton4_Click();
+    case Control::PushButton5:
+        return PushButton5_Click();
+    case Control::PushButton6:
+        return PushButton6_Click();
+    case Control::PushButton7:
+        return PushButton7_Click();
+    case Control::PushButton8:
+        return PushButton8_Click();
+    case Control::PushButton11:
+        return PushButton11_Click();
+    case Control::PushButton12:
+        return PushButton12_Click();
+    case Control::Option3:
+        return Option3_Click();
+    case Control::Option4:
+        return Option4_Click();
+    case Control::Option5:
+        return Option5_Click();
+    default:
+        return;
+    }
+}
+
+void Application::CheckClick(Control control, bool checked)
+{
+    if (control == Control::Check4)
+        Check4_Click(checked);
+    else if (control == Control::Check8)
+        Check8_Click(checked);
 }
 
 void Application::Timer1_Timer()

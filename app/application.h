@@ -8,6 +8,7 @@
 #include "startup_options.h"
 #include "sys_tray.h"
 #include "toolkit.h"
+#include "window_state.h"
 
 #include <cstddef>
 #include <functional>
@@ -63,13 +64,18 @@ public:
 
     // The start-up sequence; every step runs under the error report and a failing one is skipped.
     void Form_Load();
-    // After the start-up: the window shown normally and centred, or hidden in the tray exactly as a minimise
-    // would hide it when both start-up options are on.
+    // After the start-up: the window shown normally (centred, as at its first showing), or hidden in the tray
+    // exactly as a minimise would hide it when both start-up options are on.
     void showWindow();
     // Closing: stops the timer, removes the tray icon, stops a running pass or enumeration and waits for it.
     // Runs once, whatever closes the window.
     void Form_QueryUnload();
     bool closed() const { return m_closed; }
+
+    // A push button or an option button was clicked: its handler below runs.
+    void Click(Control control);
+    // A check box was clicked and is now checked or not: its handler below runs.
+    void CheckClick(Control control, bool checked);
 
     // Events of the window's controls.
     void PushButton1_Click() { m_history.PushButton1_Click(); }
@@ -99,11 +105,14 @@ public:
     void Check8_Click(bool checked) { m_startupOptions.Check8_Click(checked); }
     void Timer1_Timer();
     // The window was minimised.
-    void Form_Resize() { m_startupOptions.Form_Resize(); }
+    void Form_Resize() { m_window.Form_Resize(); }
     // The window was shown, by whatever means.
-    void windowShown() { m_startupOptions.windowShown(); }
+    void windowShown() { m_window.windowShown(); }
     // Another start of the program asked for this window: shown, in front, out of the tray if it was there.
-    void showRequested() { m_startupOptions.restoreFromTray(); }
+    void showRequested() { m_window.restoreFromTray(); }
+    // Whether the window is (to be) hidden in the tray: a hide the front-end put off until the minimise was handled
+    // is dropped when the window has come back meanwhile.
+    bool hiddenInTray() const { return m_window.hiddenInTray(); }
     // A message of the platform about the tray icon (cSysTray::Message).
     void TrayNotify(int message) { m_tray.TrayNotify(message); }
 
@@ -117,6 +126,7 @@ public:
     Monitor &monitor() { return m_monitor; }
     ScheduleControls &schedule() { return m_schedule; }
     StartupOptions &startupOptions() { return m_startupOptions; }
+    WindowState &windowState() { return m_window; }
     cSysTray &tray() { return m_tray; }
     bool startsHidden() const { return m_startHidden; }
 
@@ -131,6 +141,7 @@ private:
     HistoryCommands m_history;
     ScheduleControls m_schedule;
     StartupOptions m_startupOptions;
+    WindowState m_window;
     bool m_formLoading = false;
     bool m_closed = false;
     bool m_startHidden = false;

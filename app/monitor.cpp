@@ -115,8 +115,13 @@ void Monitor::finish(Job &job)
         enumeration.report(100, *failures);
     }
     Procedure pass(m_prompts, Form1Location("StartMonitor"));
-    if (job.failure)
+    if (job.failure) {
+        // Nothing was compared: the report alone ends such a pass, with no closing message that would say otherwise.
         pass.report(100, *job.failure);
+        if (job.finished)
+            job.finished();
+        return;
+    }
     const bool anyChanges = !job.result.changes.empty();
     pass.step(102, [&] {
         if (anyChanges)

@@ -5,6 +5,7 @@
 #include "procedure.h"
 #include "settings.h"
 #include "toolkit.h"
+#include "window_design.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,8 +15,11 @@ namespace tarnwick::app {
 namespace {
 
 using schedule::Mode;
+using schedule::SwitchState;
 
-constexpr std::array<Control, 3> kBoxes = {Control::Text1, Control::Text2, Control::Text3};
+constexpr std::string_view kIntervalOverflow = "Overflow: the interval does not fit in a count of seconds.";
+
+constexpr std::array<Control, 3> kBoxes = kIntervalBoxes;
 constexpr std::array<SettingKey, 3> kBoxKeys = {SettingKey::Text1, SettingKey::Text2, SettingKey::Text3};
 
 Control optionOf(Mode mode)
@@ -66,6 +70,37 @@ private:
 
 } // namespace
 
+std::string FormatSeconds(std::int64_t seconds)
+{
+    const std::uint64_t magnitude =
+        (seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds)) % 86400;
+    const int h = static_cast<int>(magnitude / 3600);
+    const int m = static_cast<int>(magnitude / 60 % 60);
+    const int s = static_cast<int>(magnitude % 60);
+    std::string text = "00:00:00";
+    text[0] = static_cast<char>('0' + h / 10);
+    text[1] = static_cast<char>('0' + h % 10);
+    text[3] = static_cast<char>('0' + m / 10);
+    text[4] = static_cast<char>('0' + m % 10);
+    text[6] = static_cast<char>('0' + s / 10);
+    text[7] = static_cast<char>('0' + s % 10);
+    return text;
+}
+
+std::string StatusText(const schedule::Status &status, std::string_view dayText)
+{
+    if (!status.on)
+        return std::string(kOffStatus);
+    std::string text(kStatusPrefix);
+    // once the day's time has passed, the bare prefix until midnight
+    if (status.secondsLeft) {
+        text += FormatSeconds(*status.secondsLeft);
+        if (status.mode == Mode::Weekly)
+            text.append(" [").append(dayText).append("]");
+    }
+    return text;
+}
+
 ScheduleControls::ScheduleControls(View &view, Prompts &prompts, Settings &settings, Timer &timer, const Clock &clock,
                                    Monitor &monitor, FolderList &folders)
     : m_view(view)
@@ -94,7 +129,7 @@ schedule::TickInputs ScheduleControls::inputs() const
     in.interval = m_interval;
     in.decimalSeparator = m_settings.decimalSeparator();
     in.timeOfDay = m_timeOfDay;
-    in.dayText = m_weekday;
+    in.weekday = DayOfList(m_weekday);
     return in;
 }
 
@@ -199,7 +234,7 @@ void ScheduleControls::restoreWeeklyTime()
 void ScheduleControls::restoreWeekday()
 {
     std::string text = m_settings.text(SettingKey::Weekly);
-    if (std::find(schedule::kDayNames.begin(), schedule::kDayNames.end(), text) == schedule::kDayNames.end())
+    if (!DayOfList(text))
         throw std::runtime_error("Invalid property value: \"" + text + "\" is not a day of the list.");
     m_view.setText(Control::cboWeekly, text);
     cboWeekly_Change(std::move(text));
@@ -241,8 +276,8 @@ void ScheduleControls::apply(const schedule::Actions &actions, Prompts &prompts,
         if (const auto &repair = actions.repairs[static_cast<std::size_t>(box)])
             procedure.step(100, [&] { setIntervalText(box, *repair); });
     }
-    if (actions.error)
-        procedure.report(102, *actions.error);
+    if (actions.intervalOverflow)
+        procedure.report(102, kIntervalOverflow);
     if (actions.timer)
         procedure.step(104, [&] {
             if (*actions.timer)
@@ -251,7 +286,7 @@ void ScheduleControls::apply(const schedule::Actions &actions, Prompts &prompts,
                 m_timer.stop();
         });
     if (actions.status)
-        procedure.step(106, [&] { m_view.setText(Control::Frame4, *actions.status); });
+        procedure.step(106, [&] { m_view.setText(Control::Frame4, StatusText(*actions.status, m_weekday)); });
     if (actions.barMaximum || actions.barValue) {
         procedure.step(108, [&] {
             // The countdown's length can be zero or negative and its value outside it: the bar shows it clamped.
@@ -263,10 +298,14 @@ void ScheduleControls::apply(const schedule::Actions &actions, Prompts &prompts,
             m_view.setProgress(m_barMaximum, m_barValue);
         });
     }
-    if (actions.caption)
-        procedure.step(110, [&] { m_view.setText(Control::PushButton5, *actions.caption); });
+    if (actions.shownState)
+        procedure.step(110, [&] {
+            m_view.setText(Control::PushButton5,
+                           *actions.shownState == SwitchState::On ? kTurnOffCaption : kTurnOnCaption);
+        });
     if (actions.saveState)
-        procedure.step(112, [&] { m_settings.save(SettingKey::StartStopState, *actions.saveState); });
+        procedure.step(
+            112, [&] { m_settings.saveOnOff(SettingKey::StartStopState, *actions.saveState == SwitchState::On); });
     if (actions.startPass)
         startPass(*actions.startPass, prompts, procedureName);
 }

@@ -4,10 +4,17 @@
 #include "schedule/schedule.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarnwick::app {
+
+// "hh:mm:ss" of a count of seconds' magnitude within one day: 90061 shows 01:01:01, -5 shows 00:00:05.
+std::string FormatSeconds(std::int64_t seconds);
+// The status line's words for what the schedule reports; dayText is the weekly schedule's day.
+std::string StatusText(const schedule::Status &status, std::string_view dayText);
 
 class Clock;
 class FolderList;

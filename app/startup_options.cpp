@@ -2,20 +2,18 @@
 
 #include "procedure.h"
 #include "settings.h"
-#include "sys_tray.h"
 #include "toolkit.h"
 
 #include <exception>
 
 namespace tarnwick::app {
 
-StartupOptions::StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart, cSysTray &tray,
+StartupOptions::StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart,
                                std::function<bool()> formLoading)
     : m_view(view)
     , m_prompts(prompts)
     , m_settings(settings)
     , m_autostart(autostart)
-    , m_tray(tray)
     , m_formLoading(std::move(formLoading))
 {
 }
@@ -81,32 +79,33 @@ void StartupOptions::restoreChecks()
         Check4_Click(check4);
     }
     setCheck8(m_settings.on(SettingKey::Minimized));
+    if (m_check4)
+        restoreRegistration();
+}
+
+void StartupOptions::restoreRegistration()
+{
+    // The box says the program starts with the session: make it true where the entry went missing behind the
+    // program's back (an uninstall and reinstall, a cleaning tool) or starts another executable (a moved program).
+    try {
+        if (m_autostart.registered())
+            return;
+        m_autostart.add();
+    } catch (const std::exception &error) {
+        // As when the box is ticked: say so, and the box and the setting go back to off.
+        m_prompts.message(std::string("Tarnwick could not be set to start with your desktop session.\n") +
+                          error.what());
+        m_check4 = false;
+        m_view.setChecked(Control::Check4, false);
+        Procedure procedure(m_prompts, Form1Location("Check4_Click"));
+        procedure.step(104, [&] { m_settings.saveOnOff(SettingKey::WindowsStartup, false); });
+    }
 }
 
 bool StartupOptions::applyVisibility()
 {
     setCheck8Visible(m_check4);
     return m_check4 && m_check8;
-}
-
-void StartupOptions::Form_Resize()
-{
-    if (m_hiddenInTray || !m_tray.trayAvailable())
-        return;
-    m_hiddenInTray = true;
-    m_view.hideInTray();
-    m_tray.ShowBalloon(kTrayBalloonText, "Tarnwick", 5, true);
-}
-
-void StartupOptions::restoreFromTray()
-{
-    m_view.restoreFromTray();
-    m_hiddenInTray = false;
-}
-
-void StartupOptions::windowShown()
-{
-    m_hiddenInTray = false;
 }
 
 } // namespace tarnwick::app

@@ -9,23 +9,20 @@ class Autostart;
 class Prompts;
 class Settings;
 class View;
-class cSysTray;
 
-inline constexpr std::string_view kTrayBalloonText =
-    "has been minimized to the system tray.\nClick on the blue 'Q' icon (Q for Quelvane) to bring the software back.";
-
-// "Startup Options": start with the desktop session (Check4) and, then, start hidden in the tray (Check8); and
-// where the window goes when it is minimised: into the tray, with a balloon the first time, when there is one.
+// "Startup Options": start with the desktop session (Check4) and, then, start hidden in the tray (Check8). Where
+// the window goes when minimised is WindowState's.
 class StartupOptions
 {
 public:
-    StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart, cSysTray &tray,
+    StartupOptions(View &view, Prompts &prompts, Settings &settings, Autostart &autostart,
                    std::function<bool()> formLoading);
 
     void Check4_Click(bool checked);
     void Check8_Click(bool checked);
 
-    // Start-up: the boxes from their settings ("On" checks them, anything else not).
+    // Start-up: the boxes from their settings ("On" checks them, anything else not); with Check4 on, the entry that
+    // starts the program with the session is written again where it is missing or starts another executable.
     void restoreChecks();
     // Start-up: Check8 shows only with Check4; true when the program is to start hidden in the tray.
     bool applyVisibility();
@@ -34,16 +31,8 @@ public:
     bool check8() const { return m_check8; }
     bool check8Visible() const { return m_check8Visible; }
 
-    // The window was minimised: into the tray when there is one (otherwise it stays an ordinary minimised window,
-    // so it is never lost).
-    void Form_Resize();
-    // A mouse button was released over the tray icon: the window comes back.
-    void restoreFromTray();
-    // The window was shown by any other means: the next minimise hides it again.
-    void windowShown();
-    bool hiddenInTray() const { return m_hiddenInTray; }
-
 private:
+    void restoreRegistration();
     void setCheck8(bool checked);
     void setCheck8Visible(bool visible);
 
@@ -51,12 +40,10 @@ private:
     Prompts &m_prompts;
     Settings &m_settings;
     Autostart &m_autostart;
-    cSysTray &m_tray;
     std::function<bool()> m_formLoading;
     bool m_check4 = false;
     bool m_check8 = false;
     bool m_check8Visible = false;
-    bool m_hiddenInTray = false;
 };
 
 } // namespace tarnwick::app

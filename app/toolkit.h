@@ -105,13 +105,15 @@ public:
     // button face.
     virtual void applySkinColours() = 0;
 
-    // Shows the window in its normal state; it is centred on the screen when it is first shown.
+    // Moves the window to the middle of its screen.
+    virtual void centre() = 0;
     virtual void showNormal() = 0;
     virtual void showMinimized() = 0;
-    // Hides the window; only the tray icon brings it back.
-    virtual void hideInTray() = 0;
-    // Shows the window again from the tray, in front and with the focus.
-    virtual void restoreFromTray() = 0;
+    // Hides the window once the minimise being handled is done, unless Application::hiddenInTray() is false by
+    // then.
+    virtual void hideWindow() = 0;
+    // Shows the window in its normal state, in front and with the focus.
+    virtual void bringToFront() = 0;
 };
 
 // Every modal dialog the program shows.
@@ -165,12 +167,14 @@ public:
     virtual int percent() = 0;
 };
 
-// Registers this program to start with the user's desktop session. Both calls throw std::runtime_error with a
-// description when they fail.
+// Registers this program to start with the user's desktop session. add() and remove() throw std::runtime_error with
+// a description when they fail.
 class Autostart
 {
 public:
     virtual ~Autostart() = default;
+    // Whether an entry starts this very executable (false when it is missing or starts another one).
+    virtual bool registered() const = 0;
     virtual void add() = 0;
     virtual void remove() = 0;
 };

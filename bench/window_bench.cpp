@@ -57,6 +57,7 @@ public:
 class NoAutostart final : public app::Autostart
 {
 public:
+    bool registered() const override { return true; }
     void add() override { }
     void remove() override { }
 };

@@ -1,30 +1,8 @@
 #include "history_model.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace tarnwick {
-
-namespace {
-
-QString actionText(ChangeKind kind)
-{
-    // Shared texts: a million rows must not mean a million copies of three words.
-    static const QString added = QString::fromUtf8(ActionText(ChangeKind::Added));
-    static const QString removed = QString::fromUtf8(ActionText(ChangeKind::Removed));
-    static const QString modified = QString::fromUtf8(ActionText(ChangeKind::Modified));
-    switch (kind) {
-    case ChangeKind::Added:
-        return added;
-    case ChangeKind::Removed:
-        return removed;
-    case ChangeKind::Modified:
-        return modified;
-    }
-    return {};
-}
-
-} // namespace
 
 HistoryModel::HistoryModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -33,40 +11,23 @@ HistoryModel::HistoryModel(QObject *parent)
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows);
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-const HistoryModel::Batch &HistoryModel::batchOf(int row) const
-{
-    const auto after = std::upper_bound(m_batches.begin(), m_batches.end(), row,
-                                        [](int r, const Batch &batch) { return r < batch.first; });
-    return *(after - 1);
+    return parent.isValid() ? 0 : app::HistoryRows::ColumnCount;
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !checkIndex(index, CheckIndexOption::ParentIsInvalid))
         return {};
-    if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && index.column() == FileColumn))
+    // long paths are cut by the column; the tip shows them whole
+    if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && index.column() == app::HistoryRows::FileColumn))
         return {};
-    const Batch &batch = batchOf(index.row());
-    const Change &change = batch.changes[static_cast<std::size_t>(index.row() - batch.first)];
-    switch (index.column()) {
-    case TimeColumn:
-        return batch.time;
-    case ActionColumn:
-        return actionText(change.kind);
-    case FileColumn:
-        // long paths are cut by the column; the tip shows them whole
-        return QString::fromStdString(change.path);
-    default:
-        return {};
-    }
+    const std::string_view text = m_rows.text(static_cast<std::size_t>(index.row()), index.column());
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -79,33 +40,28 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 void HistoryModel::setHeaders(const QStringList &headers)
 {
     m_headers = headers;
-    while (m_headers.size() < ColumnCount)
+    while (m_headers.size() < app::HistoryRows::ColumnCount)
         m_headers.append(QString());
-    Q_EMIT headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, app::HistoryRows::ColumnCount - 1);
 }
 
 void HistoryModel::appendBatch(app::HistoryBatch batch)
 {
-    // Views count rows in int: rows beyond that are not taken, rather than corrupting the view.
-    const auto room = static_cast<std::size_t>(std::numeric_limits<int>::max() - m_rows);
-    if (batch.changes.size() > room)
-        batch.changes.resize(room);
-    if (batch.changes.empty())
+    const std::size_t count = std::min(batch.changes.size(), m_rows.room());
+    if (count == 0)
         return;
-    const auto count = static_cast<qsizetype>(batch.changes.size());
-    beginInsertRows({}, static_cast<int>(m_rows), static_cast<int>(m_rows + count - 1));
-    m_batches.push_back({m_rows, QString::fromStdString(batch.time), std::move(batch.changes)});
-    m_rows += count;
+    const auto first = static_cast<int>(m_rows.size());
+    beginInsertRows({}, first, first + static_cast<int>(count) - 1);
+    m_rows.append(std::move(batch));
     endInsertRows();
 }
 
 void HistoryModel::clear()
 {
-    if (m_rows == 0)
+    if (m_rows.size() == 0)
         return;
     beginResetModel();
-    m_batches.clear();
-    m_rows = 0;
+    m_rows.clear();
     endResetModel();
 }
 

@@ -5,15 +5,13 @@
 #include <QString>
 
 #include <map>
-#include <memory>
-
-class QSettings;
 
 namespace tarnwick {
 
 // The per-user settings in an INI file: application name "Quelvane" (the file's name), section "Tarnwick". Every
-// write is synced at once. A file that exists but cannot be read is reported and never written over: the
-// settings of that run stay in memory.
+// write is synced at once and leaves every setting the program holds in the file, even when the file was deleted
+// meanwhile. A file that cannot be read, at start-up or at a later write, is reported once and never written over:
+// the settings of that run stay in memory.
 class IniSettingsStore final : public app::SettingsStore
 {
 public:
@@ -30,11 +28,10 @@ public:
     QString fileName() const;
 
 private:
-    void checkReadable();
-
-    std::unique_ptr<QSettings> m_settings;
+    QString m_path;
     std::optional<std::string> m_problem;
-    std::map<std::string, std::string, std::less<>> m_memory; // used instead when the file cannot be read
+    bool m_memoryOnly = false;
+    std::map<std::string, std::string, std::less<>> m_held; // read at start, then every write
 };
 
 } // namespace tarnwick

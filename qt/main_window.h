@@ -4,35 +4,23 @@
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QTableView;
-class QTimeEdit;
+#include <array>
+#include <optional>
+
 class QTimer;
-class QTreeWidget;
 
 namespace tarnwick::app {
 class Application;
-}
+struct ControlDesign;
+} // namespace tarnwick::app
 
 namespace tarnwick {
 
 class HistoryModel;
 
-// Twips, the unit of the window's design, at 96 dots per inch.
-constexpr int Twips(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-// The main window: the controls with their design names, captions and geometry. It shows what app/ tells it
-// (as the app::View) and forwards what the user does to the Application; it decides nothing itself.
+// The main window: the controls of the design (app/window_design.h), made with Qt widgets and named after their
+// design names. It shows what app/ tells it (as the app::View) and forwards what the user does to the
+// Application; it decides nothing itself.
 class MainWindow final : public QWidget, public app::View
 {
     Q_OBJECT
@@ -62,10 +50,11 @@ public:
     void setPointer(app::Pointer pointer) override;
     void setButtonPointer(const std::string &cursorFile) override;
     void applySkinColours() override;
+    void centre() override;
     void showNormal() override;
     void showMinimized() override;
-    void hideInTray() override;
-    void restoreFromTray() override;
+    void hideWindow() override;
+    void bringToFront() override;
 
 Q_SIGNALS:
     // The window was closed, for whatever reason (the close box, the window manager): the program ends.
@@ -78,48 +67,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *makeControl(const app::ControlDesign &design, QWidget *container);
     QWidget *control(app::Control control) const;
-    QList<QPushButton *> pushButtons() const;
+    template<typename Widget>
+    Widget *controlAs(app::Control which) const
+    {
+        return static_cast<Widget *>(control(which));
+    }
     std::optional<std::size_t> selectedFolderRow() const;
     int boxIndex(const QObject *object) const;
-    void centre();
+    void paintBackgrounds(const QColor &colour);
 
     app::Application *m_application = nullptr;
+    std::array<QWidget *, 30> m_controls {};
     HistoryModel *m_history = nullptr;
     QTimer *m_timer1 = nullptr;
-    bool m_shownOnce = false;
-    bool m_inTray = false;
     bool m_hourglass = false;
-
-    QGroupBox *Frame4 = nullptr;
-    QProgressBar *ProgressBar2 = nullptr;
-    QTreeWidget *ListView1 = nullptr;
-    QPushButton *PushButton3 = nullptr;
-    QPushButton *PushButton4 = nullptr;
-    QPushButton *PushButton7 = nullptr;
-    QPushButton *PushButton8 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QCheckBox *Check4 = nullptr;
-    QCheckBox *Check8 = nullptr;
-    QGroupBox *Frame3 = nullptr;
-    QRadioButton *Option3 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QLabel *Label3 = nullptr;
-    QRadioButton *Option4 = nullptr;
-    QTimeEdit *dtpWeekly = nullptr;
-    QRadioButton *Option5 = nullptr;
-    QComboBox *cboWeekly = nullptr;
-    QTableView *ListView2 = nullptr;
-    QPushButton *PushButton5 = nullptr;
-    QPushButton *PushButton1 = nullptr;
-    QPushButton *PushButton2 = nullptr;
-    QPushButton *PushButton11 = nullptr;
-    QPushButton *PushButton12 = nullptr;
-    QPushButton *PushButton6 = nullptr;
 };
 
 } // namespace tarnwick

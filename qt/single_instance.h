@@ -20,7 +20,8 @@ public:
     explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this is the only copy; false when another runs (it has been asked to show its window).
+    // True when this copy is to run: no other copy holds the lock, or none answers (a lock left over by a copy that
+    // died, a folder in the lock's place). False when another runs; it has been asked to show its window.
     bool claim();
 
     // The folder the program uses: $XDG_RUNTIME_DIR, else the temporary folder (with the user's id in the names).
@@ -31,7 +32,11 @@ Q_SIGNALS:
     void showRequested();
 
 private:
+    bool askRunningCopyToShow() const;
+    bool lockMayBeLive() const;
+
     QString m_socketName;
+    QString m_lockPath;
     QLockFile m_lock;
     QLocalServer *m_server = nullptr;
 };

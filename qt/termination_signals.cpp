@@ -39,6 +39,8 @@ void TerminationSignals::install()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    // the end of a desktop session: SIGTERM, then SIGHUP as the terminal or session goes away
+    ::sigaction(SIGHUP, &action, nullptr);
 #endif
 }
 

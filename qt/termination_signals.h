@@ -6,9 +6,9 @@ class QSocketNotifier;
 
 namespace tarnwick {
 
-// SIGTERM and SIGINT (a logout, a service manager, Ctrl+C) as a Qt signal on the UI thread. The handlers are
-// installed first thing in main(), so that a request made at any moment, before the event loop runs or while a
-// modal dialog is open, is kept and ends the program.
+// SIGTERM, SIGINT and SIGHUP (a logout, a service manager, Ctrl+C, a closed terminal) as a Qt signal on the UI
+// thread. The handlers are installed first thing in main(), so that a request made at any moment, before the event
+// loop runs or while a modal dialog is open, is kept and ends the program.
 class TerminationSignals : public QObject
 {
     Q_OBJECT

@@ -24,6 +24,30 @@ QString XdgAutostart::entryPath() const
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart/tarnwick.desktop"_s;
 }
 
+namespace {
+
+// The entry's Exec line, or nothing.
+QByteArray ExecLine(const QByteArray &entry)
+{
+    for (const QByteArray &line : entry.split('\n')) {
+        if (line.startsWith("Exec="))
+            return line.trimmed();
+    }
+    return {};
+}
+
+} // namespace
+
+bool XdgAutostart::registered() const
+{
+    QFile file(entryPath());
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray expected = ExecLine(QByteArray::fromStdString(app::AutostartEntry(m_executable.toStdString())));
+    // an entry is a few hundred bytes: no need to read a huge file whole to see that it is not ours
+    return ExecLine(file.read(64 * 1024)) == expected;
+}
+
 void XdgAutostart::add()
 {
     const QString path = entryPath();

@@ -16,7 +16,7 @@ bool timeOfDayMode(Mode mode)
 void MonitoringSwitch::switchOn(const TickInputs &inputs, const Now &now, Actions &actions)
 {
     m_state = State::On;
-    actions.caption = std::string(kTurnOffCaption);
+    actions.shownState = State::On;
     if (timeOfDayMode(inputs.mode))
         m_scheduler.baseCountdown(inputs.timeOfDay, now);
     m_scheduler.SwitchedOn(now);
@@ -29,9 +29,9 @@ void MonitoringSwitch::switchOff(Actions &actions)
     // a pass that came due during the running one is dropped with the rest of the schedule
     m_waiting = false;
     actions.timer = false;
-    actions.status = std::string(kOffStatus);
+    actions.status = Status {};
     actions.barValue = 0;
-    actions.caption = std::string(kTurnOnCaption);
+    actions.shownState = State::Off;
 }
 
 Actions MonitoringSwitch::restore(std::string_view stored, const TickInputs &inputs, const Now &now)
@@ -41,7 +41,7 @@ Actions MonitoringSwitch::restore(std::string_view stored, const TickInputs &inp
         switchOff(actions);
     } else if (stored == "On") {
         if (m_state == State::On)
-            actions.caption = std::string(kTurnOffCaption);
+            actions.shownState = State::On;
         else if (m_running != PassKind::Manual)
             switchOn(inputs, now, actions);
     }
@@ -53,11 +53,11 @@ Actions MonitoringSwitch::click(const TickInputs &inputs, const Now &now)
     Actions actions;
     if (m_state == State::On) {
         switchOff(actions);
-        actions.saveState = "Off";
+        actions.saveState = State::Off;
     } else if (m_running != PassKind::Manual) {
         // A scheduled pass may still run after a switch-off; it goes on, and the next one waits for its end.
         switchOn(inputs, now, actions);
-        actions.saveState = "On";
+        actions.saveState = State::On;
     }
     return actions;
 }
@@ -83,7 +83,7 @@ Actions MonitoringSwitch::tick(const TickInputs &inputs, const Now &now)
     actions.barMaximum = result.barMaximum;
     actions.barValue = result.barValue;
     actions.repairs = std::move(result.repairs);
-    actions.error = std::move(result.error);
+    actions.intervalOverflow = result.intervalOverflow;
     if (result.due) {
         if (m_running) {
             m_waiting = true;

@@ -10,22 +10,20 @@
 
 namespace tarnwick::schedule {
 
-inline constexpr std::string_view kTurnOnCaption = "Turn On Automatic Monitoring";
-inline constexpr std::string_view kTurnOffCaption = "Turn Off Automatic Monitoring";
-inline constexpr std::string_view kOffStatus = "Off.";
-
 enum class PassKind { Scheduled, Manual }; // Scheduled passes are silent; a manual one shows its messages
 
-// What the window must do after one event; an absent member leaves that thing as it is.
+enum class SwitchState { Off, On };
+
+// What happened at one event, for the window to show, save and start; an absent member leaves that thing as it is.
 struct Actions {
-    std::optional<std::string> caption; // PushButton5's caption
-    std::optional<std::string> saveState; // write the setting "StartStopState": "On" or "Off"
+    std::optional<SwitchState> shownState; // the state PushButton5's caption shows (it offers the other)
+    std::optional<SwitchState> saveState; // write the setting "StartStopState"
     std::optional<bool> timer; // Timer1: true starts it (a fresh 1000 ms period), false stops it
-    std::optional<std::string> status; // the status line (Frame4's caption)
+    std::optional<Status> status; // the status line (Frame4's caption)
     std::optional<std::int32_t> barMaximum; // ProgressBar2; may be zero or negative (the window clamps)
     std::optional<std::int32_t> barValue; // may lie outside 0..maximum (the window clamps)
     std::array<std::optional<std::string>, 3> repairs; // interval boxes set back to "0", "0", "5"
-    std::optional<std::string> error; // a failure of the tick for the error report (interval overflow)
+    bool intervalOverflow = false; // a failure of the tick for the error report
     std::optional<PassKind> startPass; // start one pass now
 
     bool operator==(const Actions &) const = default;
@@ -38,15 +36,15 @@ struct Actions {
 class MonitoringSwitch
 {
 public:
-    enum class State { Off, On };
+    using State = SwitchState;
 
     // Start-up with the stored "StartStopState": "On" switches on (caption, timer; the daily and weekly countdown
-    // is based now; the status line keeps "Off." until the first tick), "Off" switches off (caption, timer stopped,
-    // status "Off.", bar 0), any other text changes nothing. Nothing is saved.
+    // is based now; the status line keeps showing off until the first tick), "Off" switches off (caption, timer
+    // stopped, status off, bar 0), any other text changes nothing. Nothing is saved.
     Actions restore(std::string_view stored, const TickInputs &inputs, const Now &now);
-    // PushButton5. Off -> On: caption, save "On", base the daily/weekly countdown, start the timer. Refused while a
-    // manual pass runs. On -> Off: stop the timer, status "Off.", bar 0, caption, save "Off"; a running scheduled
-    // pass finishes and nothing restarts.
+    // PushButton5. Off -> On: caption, save on, base the daily/weekly countdown, start the timer. Refused while a
+    // manual pass runs. On -> Off: stop the timer, status off, bar 0, caption, save off; a running scheduled pass
+    // finishes and nothing restarts.
     Actions click(const TickInputs &inputs, const Now &now);
     // PushButton6: a manual pass; refused (no actions) while on or while any pass runs.
     Actions manualRun();

@@ -104,23 +104,6 @@ std::optional<double> ToNumber(std::string_view text, std::string_view decimalSe
     return value;
 }
 
-std::string FormatSeconds(std::int64_t seconds)
-{
-    const std::uint64_t magnitude =
-        (seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds)) % 86400;
-    const int h = static_cast<int>(magnitude / 3600);
-    const int m = static_cast<int>(magnitude / 60 % 60);
-    const int s = static_cast<int>(magnitude % 60);
-    std::string text = "00:00:00";
-    text[0] = static_cast<char>('0' + h / 10);
-    text[1] = static_cast<char>('0' + h % 10);
-    text[3] = static_cast<char>('0' + m / 10);
-    text[4] = static_cast<char>('0' + m % 10);
-    text[6] = static_cast<char>('0' + s / 10);
-    text[7] = static_cast<char>('0' + s % 10);
-    return text;
-}
-
 std::optional<std::int32_t> RoundHalfEven(double value)
 {
     if (!std::isfinite(value))
@@ -197,11 +180,9 @@ bool Scheduler::occurrenceDue(const TickInputs &inputs, const Now &now)
     // the latest occurrence at or before now
     std::int64_t day = now.secondOfDay >= inputs.timeOfDay ? now.day : now.day - 1;
     if (inputs.mode == Mode::Weekly) {
-        const auto chosen = std::find(kDayNames.begin(), kDayNames.end(), inputs.dayText);
-        if (chosen == kDayNames.end())
+        if (!inputs.weekday || *inputs.weekday < 0 || *inputs.weekday > 6)
             return false;
-        const int target = static_cast<int>(chosen - kDayNames.begin());
-        day -= (Now {day, 0}.weekday() - target + 7) % 7;
+        day -= (Now {day, 0}.weekday() - *inputs.weekday + 7) % 7;
     }
     const std::int64_t occurrence = day * 86400 + inputs.timeOfDay;
     // Missed occurrences collapse into the latest one. Comparing with the last one run, not only with the
@@ -219,17 +200,15 @@ void Scheduler::tickTimeOfDay(const TickInputs &inputs, const Now &now, TickResu
     const std::int64_t elapsed = static_cast<std::int64_t>(TotalSeconds) - remaining;
     ElapsedSeconds = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         elapsed, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-    std::string status(kStatusPrefix);
+    Status status {true, inputs.mode, std::nullopt};
     if (remaining >= 0) {
         result.barValue = ElapsedSeconds;
-        status += FormatSeconds(remaining);
-        if (inputs.mode == Mode::Weekly)
-            status += " [" + inputs.dayText + "]";
+        status.secondsLeft = remaining;
     } else {
-        // the day's time has passed: the bare prefix until midnight
+        // the day's time has passed: no countdown until midnight
         result.barValue = 0;
     }
-    result.status = std::move(status);
+    result.status = status;
     result.due = occurrenceDue(inputs, now);
 }
 
@@ -249,13 +228,13 @@ void Scheduler::tickInterval(const TickInputs &inputs, bool passRunning, TickRes
     if (const std::optional<std::int32_t> total = RoundHalfEven(sum))
         TotalSeconds = *total;
     else
-        result.error = "Overflow: the interval does not fit in a count of seconds.";
+        result.intervalOverflow = true;
 
     result.barMaximum = TotalSeconds;
     if (TotalSeconds >= ElapsedSeconds)
         result.barValue = ElapsedSeconds;
-    result.status = std::string(kStatusPrefix) +
-        FormatSeconds(static_cast<std::int64_t>(TotalSeconds) - static_cast<std::int64_t>(ElapsedSeconds));
+    result.status = Status {true, Mode::Interval,
+                            static_cast<std::int64_t>(TotalSeconds) - static_cast<std::int64_t>(ElapsedSeconds)};
     // Due once the count reaches the interval; an interval below one second is due at every tick.
     if (!passRunning && ElapsedSeconds >= TotalSeconds) {
         result.due = true;

@@ -8,12 +8,6 @@
 
 namespace tarnwick::schedule {
 
-inline constexpr std::string_view kStatusPrefix = "On. Next inspection will occur in: ";
-
-// The day list's items, Sunday first, as the weekly schedule names them.
-inline constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                              "Thursday", "Friday", "Saturday"};
-
 enum class Mode { None, Interval, Daily, Weekly };
 
 // A number as the interval boxes take it: blanks around it, an optional sign, digits with at most one decimal
@@ -23,9 +17,6 @@ bool IsNumeric(std::string_view text, std::string_view decimalSeparator);
 // The value of a text that IsNumeric accepts (a value beyond the range of double becomes infinite); nothing
 // for any other text.
 std::optional<double> ToNumber(std::string_view text, std::string_view decimalSeparator);
-
-// "hh:mm:ss" of the count's magnitude within one day: 90061 shows 01:01:01, -5 shows 00:00:05.
-std::string FormatSeconds(std::int64_t seconds);
 
 // Rounded to the nearest whole number, halves to the even one; nothing when it does not fit 32 bits.
 std::optional<std::int32_t> RoundHalfEven(double value);
@@ -40,7 +31,7 @@ struct TickInputs {
     std::array<std::string, 3> interval = {"0", "0", "5"}; // hours, minutes, seconds as typed
     std::string decimalSeparator = ".";
     int timeOfDay = 0; // the time picker, seconds since midnight
-    std::string dayText; // the day list's text
+    std::optional<int> weekday; // the day list's day, 0 = Sunday; none while it names no day
 };
 
 // A local date and time as days since 30 December 1899 00:00:00, the fraction being the time of day.
@@ -56,16 +47,28 @@ struct Now {
 // The day and second of a local Date, rounded to the nearest second as dates are shown.
 Now NowOf(Date localDate);
 
-// What the window must do after one tick.
+// What the status line has to tell: whether automatic monitoring is on and, while it is, how long until the next
+// pass. The window words it.
+struct Status {
+    bool on = false;
+    Mode mode = Mode::None; // the schedule that counts down
+    // The seconds left, negative when an interval was shortened below the time already counted; absent while the
+    // time of a daily or weekly schedule has passed for today.
+    std::optional<std::int64_t> secondsLeft;
+
+    bool operator==(const Status &) const = default;
+};
+
+// What one tick found.
 struct TickResult {
-    std::optional<std::string> status; // the status line; absent when no mode is selected
+    std::optional<Status> status; // absent when no mode is selected
     std::optional<std::int32_t> barMaximum;
     std::optional<std::int32_t> barValue; // absent: leave the bar as it is
     // Interval boxes whose text was not a number, with the text that replaces it ("0", "0", "5").
     std::array<std::optional<std::string>, 3> repairs;
     bool due = false;
-    // The interval did not fit; the previous length was kept for this tick.
-    std::optional<std::string> error;
+    // The interval did not fit a count of seconds; the previous length was kept for this tick.
+    bool intervalOverflow = false;
 };
 
 // The countdown of automatic monitoring: one tick a second while it is on.

@@ -1,17 +1,18 @@
 #include "main_window.h"
 
 #include "dpi.h"
+#include "layout.h"
 #include "message_box_prompts.h"
 #include "scoped_count.h"
 #include "text.h"
 #include "tray_icon.h"
 
 #include "app/application.h"
+#include "app/window_design.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 
 namespace tarnwick::win32 {
@@ -19,94 +20,47 @@ namespace tarnwick::win32 {
 namespace {
 
 using app::Control;
+using app::ControlKind;
 
-// A control of the design: its window class, caption, styles, container and twip geometry in the container.
-struct Design {
-    Control control;
-    const wchar_t *windowClass;
-    const wchar_t *caption;
-    DWORD style;
-    DWORD exStyle;
-    Control container;
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-constexpr DWORD kPushButton = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
-constexpr DWORD kFrame = BS_GROUPBOX;
-// Option buttons are checked by app/ alone: the automatic kind would uncheck the others by itself.
-constexpr DWORD kOption = BS_RADIOBUTTON | WS_TABSTOP | WS_GROUP;
-constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
-constexpr DWORD kBox = ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-
-// In creation order, which is the order Tab goes through them.
-constexpr Design kDesign[] = {
-    {Control::Frame4, WC_BUTTONW, L"Off.", kFrame, 0, Control::Form1, 120, 60, 7800, 855},
-    {Control::ProgressBar2, PROGRESS_CLASSW, L"", PBS_SMOOTH, 0, Control::Frame4, 240, 270, 7320, 405},
-    {Control::ListView1, WC_LISTVIEWW, L"",
-     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
-     Control::Form1, 120, 1020, 7800, 1815},
-    {Control::PushButton3, WC_BUTTONW, L"Add Folder", kPushButton, 0, Control::Form1, 120, 2920, 3840, 405},
-    {Control::PushButton4, WC_BUTTONW, L"Add All Subfolders In Folder", kPushButton, 0, Control::Form1, 4080, 2920,
-     3840, 405},
-    {Control::PushButton7, WC_BUTTONW, L"Clear List", kPushButton, 0, Control::Form1, 120, 3430, 3840, 405},
-    {Control::PushButton8, WC_BUTTONW, L"Load Sample/Example Data", kPushButton, 0, Control::Form1, 4080, 3430, 3840,
-     405},
-    {Control::Frame2, WC_BUTTONW, L"Startup Options", kFrame, 0, Control::Form1, 120, 3870, 7800, 735},
-    {Control::Check4, WC_BUTTONW, L"Load this software on Windows startup", kCheck, 0, Control::Frame2, 240, 300, 3930,
-     285},
-    {Control::Check8, WC_BUTTONW, L"Minimized to system tray", kCheck, 0, Control::Frame2, 4320, 300, 2580, 285},
-    {Control::Frame3, WC_BUTTONW, L"Monitor Schedule Option", kFrame, 0, Control::Form1, 120, 4650, 7800, 1760},
-    {Control::Option3, WC_BUTTONW, L"Monitor every:", kOption, 0, Control::Frame3, 240, 345, 1575, 255},
-    {Control::Text1, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 2040, 300, 500, 345},
-    {Control::Label1, WC_STATICW, L"hour/s", SS_LEFT, 0, Control::Frame3, 2640, 345, 540, 225},
-    {Control::Text2, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 3360, 300, 500, 345},
-    {Control::Label2, WC_STATICW, L"minute/s", SS_LEFT, 0, Control::Frame3, 3960, 345, 735, 225},
-    {Control::Text3, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, Control::Frame3, 4920, 300, 500, 345},
-    {Control::Label3, WC_STATICW, L"second/s", SS_LEFT, 0, Control::Frame3, 5520, 345, 780, 225},
-    {Control::Option4, WC_BUTTONW, L"Daily:", kOption, 0, Control::Frame3, 240, 795, 825, 255},
-    {Control::dtpWeekly, DATETIMEPICK_CLASSW, L"", DTS_TIMEFORMAT | WS_TABSTOP | WS_GROUP, 0, Control::Frame3, 2040,
-     750, 4335, 375},
-    {Control::Option5, WC_BUTTONW, L" Weekly:", kOption, 0, Control::Frame3, 240, 1275, 1185, 255},
-    {Control::cboWeekly, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, Control::Frame3,
-     2040, 1230, 4335, 345},
-    {Control::ListView2, WC_LISTVIEWW, L"", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_GROUP,
-     WS_EX_CLIENTEDGE, Control::Form1, 8040, 120, 7800, 4755},
-    {Control::PushButton5, WC_BUTTONW, L"Turn On Automatic Monitoring", kPushButton, 0, Control::Form1, 8040, 4980,
-     7800, 405},
-    {Control::PushButton1, WC_BUTTONW, L"View History Log", kPushButton, 0, Control::Form1, 8040, 5490, 3840, 405},
-    {Control::PushButton2, WC_BUTTONW, L"Copy History To Clipboard", kPushButton, 0, Control::Form1, 12000, 5490, 3840,
-     405},
-    {Control::PushButton11, WC_BUTTONW, L"Help", kPushButton, 0, Control::Form1, 8040, 6000, 3840, 405},
-    {Control::PushButton12, WC_BUTTONW, L"Clear History Log", kPushButton, 0, Control::Form1, 12000, 6000, 3840, 405},
-    // Below the bottom edge of the window as designed: reached with the keyboard (Tab, then Space).
-    {Control::PushButton6, WC_BUTTONW, L"Monitor Folder Now (Test)", kPushButton, 0, Control::Form1, 8040, 6600, 3840,
-     405},
-};
-
-constexpr int kClientWidth = 15960;
-constexpr int kClientHeight = 6510;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
-constexpr Control kPushButtons[] = {
-    Control::PushButton1, Control::PushButton2, Control::PushButton3, Control::PushButton4,  Control::PushButton5,
-    Control::PushButton6, Control::PushButton7, Control::PushButton8, Control::PushButton11, Control::PushButton12};
-constexpr Control kBoxes[] = {Control::Text1, Control::Text2, Control::Text3};
-constexpr const wchar_t *kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
-                                    L"Thursday", L"Friday", L"Saturday"};
+// How Win32 makes a control of each kind.
+struct KindOfWindow {
+    const wchar_t *windowClass;
+    DWORD style;
+    DWORD exStyle;
+};
 
-const Design &designOf(Control control)
+KindOfWindow windowOf(ControlKind kind)
 {
-    return *std::find_if(std::begin(kDesign), std::end(kDesign),
-                         [control](const Design &design) { return design.control == control; });
-}
-
-bool isFrame(Control control)
-{
-    return control == Control::Frame2 || control == Control::Frame3 || control == Control::Frame4;
+    switch (kind) {
+    case ControlKind::Frame:
+        return {WC_BUTTONW, BS_GROUPBOX, 0};
+    case ControlKind::ProgressBar:
+        return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
+    case ControlKind::ListView:
+        return {WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, WS_EX_CLIENTEDGE};
+    case ControlKind::HistoryView:
+        return {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
+    case ControlKind::PushButton:
+        return {WC_BUTTONW, BS_PUSHBUTTON, 0};
+    case ControlKind::CheckBox:
+        return {WC_BUTTONW, BS_AUTOCHECKBOX, 0};
+    case ControlKind::OptionButton:
+        // The automatic kind: the dialog manager clicks only those as the arrow keys reach them, and checking one
+        // moves the group's tab stop to it. What a click checks is what app/ selects anyway.
+        return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
+    case ControlKind::TextBox:
+        return {WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+        return {WC_STATICW, SS_LEFT, 0};
+    case ControlKind::TimePicker:
+        return {DATETIMEPICK_CLASSW, DTS_TIMEFORMAT, 0};
+    case ControlKind::DropDownList:
+        return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL, 0};
+    }
+    return {WC_STATICW, 0, 0};
 }
 
 std::wstring windowText(HWND window)
@@ -114,22 +68,6 @@ std::wstring windowText(HWND window)
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-HFONT arial(int centipoints, bool bold, int dpi)
-{
-    return ::CreateFontW(FontHeight(centipoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                         DEFAULT_PITCH | FF_SWISS, L"Arial");
-}
-
-const std::wstring &actionText(ChangeKind kind)
-{
-    // Shared texts: a million rows must not mean a million conversions of three words.
-    static const std::wstring added = Wide(ActionText(ChangeKind::Added));
-    static const std::wstring removed = Wide(ActionText(ChangeKind::Removed));
-    static const std::wstring modified = Wide(ActionText(ChangeKind::Modified));
-    return kind == ChangeKind::Added ? added : kind == ChangeKind::Removed ? removed : modified;
 }
 
 } // namespace
@@ -158,9 +96,6 @@ MainWindow::~MainWindow()
 {
     if (m_window != nullptr)
         ::DestroyWindow(m_window);
-    for (HFONT font : {m_windowFont, m_controlFont, m_buttonFont})
-        if (font != nullptr)
-            ::DeleteObject(font);
     ::DeleteObject(m_background);
     if (m_ownButtonCursor)
         ::DestroyCursor(m_buttonCursor);
@@ -190,94 +125,77 @@ void MainWindow::create()
     if (m_window == nullptr)
         throw std::runtime_error("The main window could not be created: " + ErrorText(::GetLastError()));
     m_dpi = DpiOf(m_window);
-    makeFonts();
+    m_fonts = std::make_unique<DesignFonts>(m_dpi);
 
-    for (const Design &design : kDesign) {
-        const DWORD visible = design.control == Control::Check8 ? 0 : WS_VISIBLE; // shown with Check4 only
-        const HWND control = ::CreateWindowExW(
-            design.exStyle, design.windowClass, design.caption, WS_CHILD | visible | design.style, 0, 0, 0, 0, m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(design.control))), m_instance, nullptr);
-        if (control == nullptr)
-            throw std::runtime_error("A control of the main window could not be created: " +
-                                     ErrorText(::GetLastError()));
-        m_controls[static_cast<std::size_t>(design.control)] = control;
+    // In the design's order, which is the order Tab goes through them.
+    int previousGroup = -1;
+    for (const app::ControlDesign &design : app::kControls) {
+        const bool startsGroup = design.group == 0 || design.group != previousGroup;
+        previousGroup = design.group;
+        m_controls[static_cast<std::size_t>(design.control)] = makeControl(design, startsGroup);
     }
-
-    ::SendMessageW(control(Control::ProgressBar2), PBM_SETRANGE32, 0, 100);
-    for (const Control list : {Control::ListView1, Control::ListView2})
-        ::SendMessageW(control(list), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                       LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
-    for (const wchar_t *day : kDays)
-        ::SendMessageW(control(Control::cboWeekly), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(day));
-    for (int box = 0; box < 3; ++box)
-        ::SetWindowSubclass(control(kBoxes[box]), &MainWindow::boxProc, static_cast<UINT_PTR>(box),
+    m_history = std::make_unique<HistoryList>(control(Control::ListView2));
+    for (std::size_t box = 0; box < app::kIntervalBoxes.size(); ++box)
+        ::SetWindowSubclass(control(app::kIntervalBoxes[box]), &MainWindow::boxProc, box,
                             reinterpret_cast<DWORD_PTR>(this));
 
     m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
                                   m_instance, nullptr);
     if (m_tooltip != nullptr) {
-        static wchar_t tip[] =
-            L"Double-click item to remove it. Move | line to right and out of window to reveal full names.";
+        static std::wstring tip = Wide(app::kFolderTooltip);
         TTTOOLINFOW tool {};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = m_window;
-        tool.uId = reinterpret_cast<UINT_PTR>(control(Control::ListView1));
-        tool.lpszText = tip;
+        tool.uId = reinterpret_cast<UINT_PTR>(control(app::kTooltipControl));
+        tool.lpszText = tip.data();
         ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     layout();
 }
 
-void MainWindow::makeFonts()
+HWND MainWindow::makeControl(const app::ControlDesign &design, bool startsGroup)
 {
-    for (HFONT font : {m_windowFont, m_controlFont, m_buttonFont})
-        if (font != nullptr)
-            ::DeleteObject(font);
-    m_windowFont = arial(900, false, m_dpi);
-    m_controlFont = arial(900, true, m_dpi);
-    m_buttonFont = arial(1125, true, m_dpi);
+    const KindOfWindow kind = windowOf(design.kind);
+    DWORD style = WS_CHILD | kind.style;
+    if (design.visible)
+        style |= WS_VISIBLE;
+    if (design.tabStop)
+        style |= WS_TABSTOP;
+    if (startsGroup)
+        style |= WS_GROUP;
+    const HWND window = ::CreateWindowExW(
+        kind.exStyle, kind.windowClass, Wide(design.caption).c_str(), style, 0, 0, 0, 0, m_window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(design.control))), m_instance, nullptr);
+    if (window == nullptr)
+        throw std::runtime_error("A control of the main window could not be created: " + ErrorText(::GetLastError()));
+    switch (design.kind) {
+    case ControlKind::ProgressBar:
+        ::SendMessageW(window, PBM_SETRANGE32, 0, 100);
+        break;
+    case ControlKind::ListView:
+    case ControlKind::HistoryView:
+        ::SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                       LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+        break;
+    case ControlKind::DropDownList:
+        for (const std::string_view item : design.items)
+            ::SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        break;
+    default:
+        break;
+    }
+    return window;
 }
 
 void MainWindow::layout()
 {
-    const RECT frame = WindowRectFor(TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi),
-                                     kWindowStyle, kWindowExStyle, m_dpi);
-    ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const auto px = [this](int twips) { return TwipsToPixels(twips, m_dpi); };
-    for (const Design &design : kDesign) {
-        int left = design.left;
-        int top = design.top;
-        if (design.container != Control::Form1) {
-            left += designOf(design.container).left;
-            top += designOf(design.container).top;
-        }
-        int height = px(design.height);
-        if (design.control == Control::cboWeekly)
-            height += px(7 * 255 + 60); // the list that drops down
-        const HWND window = control(design.control);
-        const bool button =
-            std::find(std::begin(kPushButtons), std::end(kPushButtons), design.control) != std::end(kPushButtons);
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(button ? m_buttonFont : m_controlFont), FALSE);
-        ::SetWindowPos(window, nullptr, px(left), px(top), px(design.width), height, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // the closed day list keeps the design's height
-    const LRESULT border = 6;
-    ::SendMessageW(control(Control::cboWeekly), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                   std::max<LRESULT>(px(345) - border, 1));
-    if (m_tooltip != nullptr) {
-        // the window's own font, Arial 9 points regular
-        ::SendMessageW(m_tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(m_windowFont), FALSE);
-        ::SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
-    }
-    for (const Control list : {Control::ListView1, Control::ListView2}) {
-        const auto &columns = m_columns[list == Control::ListView1 ? 0 : 1];
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            ::SendMessageW(control(list), LVM_SETCOLUMNWIDTH, i, px(columns[i].twips));
-    }
-    ::InvalidateRect(m_window, nullptr, TRUE);
+    LayOut(
+        m_window, kWindowStyle, kWindowExStyle, [this](Control which) { return control(which); }, m_tooltip, *m_fonts,
+        m_dpi);
+    for (const Control list : {Control::ListView1, Control::ListView2})
+        ScaleColumns(control(list), m_columns[list == Control::ListView1 ? 0 : 1], m_dpi);
 }
 
 HWND MainWindow::control(Control which) const
@@ -294,16 +212,20 @@ void MainWindow::connectTo(app::Application &application, MessageBoxPrompts *pro
 
 int MainWindow::boxIndex(HWND window) const
 {
-    for (int box = 0; box < 3; ++box)
-        if (control(kBoxes[box]) == window)
-            return box;
+    for (std::size_t box = 0; box < app::kIntervalBoxes.size(); ++box)
+        if (control(app::kIntervalBoxes[box]) == window)
+            return static_cast<int>(box);
     return -1;
 }
 
-bool MainWindow::isPushButton(HWND window) const
+const app::ControlDesign *MainWindow::designOf(HWND window) const
 {
-    return std::any_of(std::begin(kPushButtons), std::end(kPushButtons),
-                       [&](Control button) { return control(button) == window; });
+    if (window == nullptr)
+        return nullptr;
+    for (const app::ControlDesign &design : app::kControls)
+        if (control(design.control) == window)
+            return &design;
+    return nullptr;
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -361,15 +283,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             application->windowShown();
         return 0;
     case WM_SHOWWINDOW:
-        if (wParam) {
-            m_shownOnce = true;
-            m_inTray = false;
-            if (application != nullptr)
-                application->windowShown();
-        }
+        if (wParam && application != nullptr)
+            application->windowShown();
         break;
     case kHideInTray:
-        if (m_inTray)
+        // unless it came back meanwhile
+        if (application != nullptr && application->hiddenInTray())
             ::ShowWindow(m_window, SW_HIDE);
         return 0;
     case kRunPosted: {
@@ -401,7 +320,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
-        if (LOWORD(lParam) == HTCLIENT && isPushButton(reinterpret_cast<HWND>(wParam))) {
+        if (const auto *design = designOf(reinterpret_cast<HWND>(wParam));
+            LOWORD(lParam) == HTCLIENT && design != nullptr && design->kind == ControlKind::PushButton) {
             ::SetCursor(m_buttonCursor);
             return TRUE;
         }
@@ -437,16 +357,20 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETMINMAXINFO: {
         // The design's size holds even where it is larger than the screen (a small screen at a high DPI).
         auto *limits = reinterpret_cast<MINMAXINFO *>(lParam);
-        const RECT frame = WindowRectFor(TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi),
-                                         kWindowStyle, kWindowExStyle, m_dpi);
+        const RECT frame = WindowRectFor(TwipsToPixels(app::kClientWidth, m_dpi),
+                                         TwipsToPixels(app::kClientHeight, m_dpi), kWindowStyle, kWindowExStyle, m_dpi);
         limits->ptMaxTrackSize.x = std::max<LONG>(limits->ptMaxTrackSize.x, frame.right - frame.left);
         limits->ptMaxTrackSize.y = std::max<LONG>(limits->ptMaxTrackSize.y, frame.bottom - frame.top);
         return 0;
     }
     case WM_DPICHANGED: {
         m_dpi = HIWORD(wParam);
-        makeFonts();
-        layout();
+        {
+            // the controls let go of the old fonts before they are deleted
+            auto fonts = std::make_unique<DesignFonts>(m_dpi);
+            std::swap(fonts, m_fonts);
+            layout();
+        }
         const auto *suggested = reinterpret_cast<const RECT *>(lParam);
         ::SetWindowPos(m_window, nullptr, suggested->left, suggested->top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -497,59 +421,37 @@ void MainWindow::close()
     ::DestroyWindow(m_window);
 }
 
-void MainWindow::command(int id, int code, HWND from)
+void MainWindow::command(int, int code, HWND from)
 {
     app::Application *a = m_closed ? nullptr : m_application;
-    if (a == nullptr || id < ControlId(Control::Form1) || id > ControlId(Control::cboWeekly))
+    const app::ControlDesign *design = designOf(from);
+    if (a == nullptr || design == nullptr)
         return;
-    const auto which = static_cast<Control>(id - ControlId(Control::Form1));
-    if (code == BN_CLICKED) {
-        switch (which) {
-        case Control::PushButton1:
-            return a->PushButton1_Click();
-        case Control::PushButton2:
-            return a->PushButton2_Click();
-        case Control::PushButton3:
-            return a->PushButton3_Click();
-        case Control::PushButton4:
-            return a->PushButton4_Click();
-        case Control::PushButton5:
-            return a->PushButton5_Click();
-        case Control::PushButton6:
-            return a->PushButton6_Click();
-        case Control::PushButton7:
-            return a->PushButton7_Click();
-        case Control::PushButton8:
-            return a->PushButton8_Click();
-        case Control::PushButton11:
-            return a->PushButton11_Click();
-        case Control::PushButton12:
-            return a->PushButton12_Click();
-        case Control::Option3:
-            return a->Option3_Click();
-        case Control::Option4:
-            return a->Option4_Click();
-        case Control::Option5:
-            return a->Option5_Click();
-        case Control::Check4:
-            return a->Check4_Click(::SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        case Control::Check8:
-            return a->Check8_Click(::SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        default:
-            return;
-        }
-    }
-    if (const int box = boxIndex(from); box >= 0) {
+    switch (design->kind) {
+    case ControlKind::PushButton:
+    case ControlKind::OptionButton:
+        if (code == BN_CLICKED)
+            a->Click(design->control);
+        return;
+    case ControlKind::CheckBox:
+        if (code == BN_CLICKED)
+            a->CheckClick(design->control, ::SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        return;
+    case ControlKind::TextBox:
         if (code == EN_CHANGE && m_quiet == 0)
-            a->Text_Change(box, Narrow(windowText(from)));
+            a->Text_Change(boxIndex(from), Narrow(windowText(from)));
         else if (code == EN_SETFOCUS)
-            a->Text_GotFocus(box);
+            a->Text_GotFocus(boxIndex(from));
         return;
-    }
-    if (which == Control::cboWeekly && code == CBN_SELCHANGE && m_quiet == 0) {
-        const LRESULT selected = ::SendMessageW(from, CB_GETCURSEL, 0, 0);
-        if (selected >= 0 && selected < 7)
-            a->cboWeekly_Change(Narrow(kDays[selected]));
+    case ControlKind::DropDownList:
+        if (code == CBN_SELCHANGE && m_quiet == 0) {
+            const LRESULT selected = ::SendMessageW(from, CB_GETCURSEL, 0, 0);
+            if (selected >= 0 && static_cast<std::size_t>(selected) < design->items.size())
+                a->cboWeekly_Change(std::string(design->items[static_cast<std::size_t>(selected)]));
+        }
+        return;
+    default:
+        return;
     }
 }
 
@@ -565,7 +467,7 @@ std::optional<std::size_t> MainWindow::selectedFolderRow() const
 LRESULT MainWindow::notify(const NMHDR &header, LPARAM lParam)
 {
     if (header.idFrom == static_cast<UINT_PTR>(ControlId(Control::ListView2)) && header.code == LVN_GETDISPINFOW) {
-        historyText(*reinterpret_cast<NMLVDISPINFOW *>(lParam));
+        m_history->cellText(*reinterpret_cast<NMLVDISPINFOW *>(lParam));
         return 0;
     }
     app::Application *a = m_closed ? nullptr : m_application;
@@ -595,49 +497,42 @@ LRESULT MainWindow::notify(const NMHDR &header, LPARAM lParam)
     return 0;
 }
 
-void MainWindow::historyText(NMLVDISPINFOW &info) const
-{
-    if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0 ||
-        info.item.iItem < 0 || static_cast<std::size_t>(info.item.iItem) >= m_historyRows)
-        return;
-    const auto row = static_cast<std::size_t>(info.item.iItem);
-    const auto after = std::upper_bound(m_batches.begin(), m_batches.end(), row,
-                                        [](std::size_t r, const Batch &batch) { return r < batch.first; });
-    const Batch &batch = *(after - 1);
-    const Change &change = batch.changes[row - batch.first];
-    std::wstring path;
-    const std::wstring *text = &batch.time;
-    if (info.item.iSubItem == 1) {
-        text = &actionText(change.kind);
-    } else if (info.item.iSubItem == 2) {
-        path = Wide(change.path);
-        text = &path;
-    }
-    const std::size_t length = std::min(text->size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
-    std::copy_n(text->data(), length, info.item.pszText);
-    info.item.pszText[length] = L'\0';
-}
-
 void MainWindow::setText(Control which, std::string_view value)
 {
     const HWND window = control(which);
     const ScopedCount quiet(m_quiet);
-    if (which == Control::cboWeekly) {
-        const std::wstring day = Wide(value);
+    const auto *design = designOf(window);
+    if (design != nullptr && design->kind == ControlKind::DropDownList) {
+        const std::wstring item = Wide(value);
         const LRESULT index =
-            ::SendMessageW(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(day.c_str()));
+            ::SendMessageW(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
         ::SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         return;
     }
     const std::wstring text = Wide(value);
     ::SetWindowTextW(window, text.c_str());
-    if (isFrame(which)) // a frame draws its caption over the old one's background: clear it all
+    // a frame draws its caption over the old one's background: clear it all
+    if (design != nullptr && design->kind == ControlKind::Frame)
         ::InvalidateRect(window, nullptr, TRUE);
 }
 
 void MainWindow::setChecked(Control which, bool checked)
 {
     ::SendMessageW(control(which), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // With none of the option buttons checked, the first keeps the group's tab stop: Tab must still reach them.
+    const int group = app::DesignOf(which).group;
+    if (checked || group == 0)
+        return;
+    HWND first = nullptr;
+    for (const app::ControlDesign &design : app::kControls) {
+        if (design.group != group)
+            continue;
+        if (::SendMessageW(control(design.control), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            return;
+        if (first == nullptr)
+            first = control(design.control);
+    }
+    ::SetWindowLongW(first, GWL_STYLE, ::GetWindowLongW(first, GWL_STYLE) | WS_TABSTOP);
 }
 
 void MainWindow::setEnabled(Control which, bool enabled)
@@ -686,19 +581,7 @@ void MainWindow::setColumns(Control listView, const std::vector<app::Column> &co
 {
     if (listView != Control::ListView1 && listView != Control::ListView2)
         return;
-    const HWND list = control(listView);
-    const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-    for (int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); count > 0; --count)
-        ::SendMessageW(list, LVM_DELETECOLUMN, 0, 0);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        std::wstring text = Wide(columns[i].header);
-        LVCOLUMNW column {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = text.data();
-        column.cx = TwipsToPixels(columns[i].twips, m_dpi);
-        column.iSubItem = static_cast<int>(i);
-        ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
+    SetColumns(control(listView), columns, m_dpi);
     m_columns[listView == Control::ListView1 ? 0 : 1] = columns;
 }
 
@@ -730,27 +613,12 @@ void MainWindow::clearFolderRows()
 
 void MainWindow::appendHistory(app::HistoryBatch batch)
 {
-    // The list view counts rows in int: rows beyond that are not taken, rather than corrupting the view.
-    const std::size_t room = static_cast<std::size_t>(INT_MAX) - m_historyRows;
-    if (batch.changes.size() > room)
-        batch.changes.resize(room);
-    if (batch.changes.empty())
-        return;
-    const std::size_t count = batch.changes.size();
-    m_batches.push_back({m_historyRows, Wide(batch.time), std::move(batch.changes)});
-    m_historyRows += count;
-    const HWND list = control(Control::ListView2);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, m_historyRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    ::InvalidateRect(list, nullptr, FALSE);
+    m_history->append(std::move(batch));
 }
 
 void MainWindow::clearHistory()
 {
-    m_batches.clear();
-    m_historyRows = 0;
-    const HWND list = control(Control::ListView2);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    m_history->clear();
 }
 
 void MainWindow::refreshPointer() const
@@ -808,35 +676,23 @@ void MainWindow::centre()
 
 void MainWindow::showNormal()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, SW_SHOWNORMAL);
     ::UpdateWindow(m_window);
 }
 
 void MainWindow::showMinimized()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, SW_SHOWMINIMIZED);
 }
 
-void MainWindow::hideInTray()
+void MainWindow::hideWindow()
 {
-    m_inTray = true;
-    if (!::IsWindowVisible(m_window))
-        return; // never shown yet: it simply stays hidden
     // after the minimise that led here has been handled
     ::PostMessageW(m_window, kHideInTray, 0, 0);
 }
 
-void MainWindow::restoreFromTray()
+void MainWindow::bringToFront()
 {
-    m_inTray = false;
-    if (!m_shownOnce)
-        centre();
     ::ShowWindow(m_window, ::IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
     ::SetForegroundWindow(m_window);
     ::BringWindowToTop(m_window);

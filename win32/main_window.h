@@ -1,5 +1,8 @@
 #pragma once
 
+#include "design_fonts.h"
+#include "history_list.h"
+
 #include "app/toolkit.h"
 
 #include <windows.h>
@@ -9,13 +12,15 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick::app {
 class Application;
-}
+struct ControlDesign;
+} // namespace tarnwick::app
 
 namespace tarnwick::win32 {
 
@@ -48,8 +53,9 @@ constexpr int ControlId(app::Control control)
 // Posts a function to the window's thread; it runs there in the window's message loop.
 void PostToWindow(HWND window, std::function<void()> function);
 
-// The main window: the controls with their design names, captions and twip geometry at the window's DPI. It shows
-// what app/ tells it (as the app::View) and forwards what the user does to the Application; it decides nothing.
+// The main window: the controls of the design (app/window_design.h), made with the Win32 API, each with its
+// design name's dialog ID, placed at the window's DPI (layout.h). It shows what app/ tells it (as the app::View)
+// and forwards what the user does to the Application; it decides nothing.
 class MainWindow final : public app::View
 {
 public:
@@ -84,33 +90,23 @@ public:
     void setPointer(app::Pointer pointer) override;
     void setButtonPointer(const std::string &cursorFile) override;
     void applySkinColours() override;
+    void centre() override;
     void showNormal() override;
     void showMinimized() override;
-    void hideInTray() override;
-    void restoreFromTray() override;
-
-    // The history view's rows (the list view asks for their texts as it draws them).
-    std::size_t historyRowCount() const { return m_historyRows; }
+    void hideWindow() override;
+    void bringToFront() override;
 
 private:
-    struct Batch {
-        std::size_t first; // the row of the batch's first change
-        std::wstring time;
-        std::vector<Change> changes;
-    };
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create();
+    HWND makeControl(const app::ControlDesign &design, bool startsGroup);
     void layout();
-    void makeFonts();
-    void centre();
     void command(int id, int code, HWND from);
     LRESULT notify(const NMHDR &header, LPARAM lParam);
-    void historyText(NMLVDISPINFOW &info) const;
     std::optional<std::size_t> selectedFolderRow() const;
-    bool isPushButton(HWND window) const;
+    const app::ControlDesign *designOf(HWND window) const;
     void refreshPointer() const;
     void close();
     int boxIndex(HWND window) const;
@@ -125,9 +121,7 @@ private:
     UINT m_taskbarCreated = 0;
 
     int m_dpi = 96;
-    HFONT m_windowFont = nullptr;
-    HFONT m_controlFont = nullptr;
-    HFONT m_buttonFont = nullptr;
+    std::unique_ptr<DesignFonts> m_fonts;
     HBRUSH m_background = nullptr;
     COLORREF m_backgroundColour = RGB(255, 255, 255);
     HCURSOR m_buttonCursor = nullptr;
@@ -137,15 +131,12 @@ private:
     // While app/ sets a value, the control's change notifications are not forwarded.
     int m_quiet = 0;
     int m_timeOfDay = -1;
-    bool m_shownOnce = false;
-    bool m_inTray = false;
     bool m_closeRequested = false;
     bool m_closed = false;
     HWND m_lastFocus = nullptr;
 
     std::vector<std::vector<app::Column>> m_columns = std::vector<std::vector<app::Column>>(2);
-    std::vector<Batch> m_batches;
-    std::size_t m_historyRows = 0;
+    std::unique_ptr<HistoryList> m_history;
 };
 
 } // namespace tarnwick::win32

@@ -5,6 +5,8 @@
 
 #include <shlobj.h>
 
+#include <cwchar>
+
 namespace tarnwick::win32 {
 
 namespace {
@@ -70,11 +72,15 @@ std::string MessageBoxPrompts::browseForFolder(std::string_view title)
     }
     if (chosen == nullptr)
         return {};
-    wchar_t path[MAX_PATH] = {};
-    const BOOL found = ::SHGetPathFromIDListW(chosen, path);
+    // Room for the longest path Windows names: the plain call stops at MAX_PATH and fails beyond it.
+    std::wstring path(32768, L'\0');
+    const BOOL found = ::SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
     ::CoTaskMemFree(chosen);
     // a choice without a file-system path is no choice
-    return found ? Narrow(path) : std::string();
+    if (!found)
+        return {};
+    path.resize(std::wcslen(path.c_str()));
+    return Narrow(path);
 }
 
 void MessageBoxPrompts::closeAll()

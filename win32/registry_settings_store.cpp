@@ -93,24 +93,36 @@ std::optional<std::string> RegistrySettingsStore::read(std::string_view key) con
         value.resize(bytes / sizeof(wchar_t));
         while (!value.empty() && value.back() == L'\0')
             value.pop_back();
-        return Narrow(value);
+        std::string text = Narrow(value);
+        m_memory.insert_or_assign(std::string(key), text);
+        return text;
     }
 }
 
 void RegistrySettingsStore::write(std::string_view key, std::string_view text)
 {
-    if (m_problem) {
-        m_memory.insert_or_assign(std::string(key), std::string(text));
+    m_memory.insert_or_assign(std::string(key), std::string(text));
+    if (m_problem)
         return;
-    }
-    const std::wstring value = Wide(text);
     Key opened;
+    DWORD disposition = 0;
     LSTATUS status = ::RegCreateKeyExW(m_root, m_subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                       nullptr, &opened.handle, nullptr);
-    if (status == ERROR_SUCCESS)
-        status =
-            ::RegSetValueExW(opened.handle, Wide(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+                                       nullptr, &opened.handle, &disposition);
+    auto set = [&](std::string_view name, std::string_view data) {
+        const std::wstring value = Wide(data);
+        return ::RegSetValueExW(opened.handle, Wide(name).c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE *>(value.c_str()),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    if (status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY) {
+        // The key was deleted behind the program's back (or this is a first run): everything held goes back.
+        for (const auto &[name, data] : m_memory) {
+            if (status == ERROR_SUCCESS)
+                status = set(name, data);
+        }
+    } else if (status == ERROR_SUCCESS) {
+        status = set(key, text);
+    }
     if (status != ERROR_SUCCESS)
         throw std::runtime_error("The setting \"" + std::string(key) + "\" could not be saved in " + where() + ": " +
                                  ErrorText(static_cast<unsigned long>(status)) + ".");

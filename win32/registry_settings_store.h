@@ -14,7 +14,7 @@ inline constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Setting
 
 // The settings as REG_SZ values of one registry key (the current user's, in the program). A key or value that
 // exists but cannot be read as text is reported once and never written over: the settings of this run then live
-// in memory only.
+// in memory only. A key deleted while the program runs gets every setting the program holds back at the next write.
 class RegistrySettingsStore final : public app::SettingsStore
 {
 public:
@@ -31,7 +31,8 @@ private:
     HKEY m_root;
     std::wstring m_subkey;
     std::optional<std::string> m_problem;
-    std::map<std::string, std::string, std::less<>> m_memory;
+    // What the program holds: every value read or written; the settings themselves while m_problem is set.
+    mutable std::map<std::string, std::string, std::less<>> m_memory;
 };
 
 } // namespace tarnwick::win32

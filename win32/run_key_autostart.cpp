@@ -3,8 +3,45 @@
 #include "text.h"
 
 #include <stdexcept>
+#include <vector>
 
 namespace tarnwick::win32 {
+
+namespace {
+
+std::wstring Lower(std::wstring text)
+{
+    if (!text.empty())
+        ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The program a Run value's command starts: the quoted first word, or the whole command when it is not quoted.
+std::wstring ProgramOf(const std::wstring &command)
+{
+    if (!command.empty() && command.front() == L'"') {
+        const std::size_t end = command.find(L'"', 1);
+        return command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
+    }
+    return command;
+}
+
+// A text value of the open key, or nothing when it is absent or no text.
+std::optional<std::wstring> TextValue(HKEY key, const wchar_t *name)
+{
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer.data()), &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer.data());
+}
+
+} // namespace
 
 RunKeyAutostart::RunKeyAutostart(std::wstring executable, HKEY root, std::wstring subkey)
     : m_executable(std::move(executable))
@@ -16,20 +53,22 @@ RunKeyAutostart::RunKeyAutostart(std::wstring executable, HKEY root, std::wstrin
 std::wstring RunKeyAutostart::valueName() const
 {
     const std::size_t slash = m_executable.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? L"." : m_executable.substr(0, slash);
-    const std::wstring own = slash == std::wstring::npos ? m_executable : m_executable.substr(slash + 1);
-    WIN32_FIND_DATAW found {};
-    const HANDLE search = ::FindFirstFileW((folder + L"\\*.exe").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return own;
-    std::wstring name;
-    do {
-        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-            name = found.cFileName;
-    } while (name.empty() && ::FindNextFileW(search, &found));
-    ::FindClose(search);
-    // the running program is one itself, whatever the listing said
-    return name.empty() ? own : name;
+    return slash == std::wstring::npos ? m_executable : m_executable.substr(slash + 1);
+}
+
+bool RunKeyAutostart::namesThisProgram(const std::wstring &command) const
+{
+    return Lower(ProgramOf(command)) == Lower(m_executable);
+}
+
+bool RunKeyAutostart::registered() const
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(m_root, m_subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    const std::optional<std::wstring> command = TextValue(key, valueName().c_str());
+    ::RegCloseKey(key);
+    return command && namesThisProgram(*command);
 }
 
 void RunKeyAutostart::add()
@@ -52,13 +91,30 @@ void RunKeyAutostart::add()
 void RunKeyAutostart::remove()
 {
     HKEY key = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(m_root, m_subkey.c_str(), 0, KEY_SET_VALUE, &key);
+    LSTATUS status = ::RegOpenKeyExW(m_root, m_subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return; // no Run key: nothing registered
     if (status == ERROR_SUCCESS) {
-        status = ::RegDeleteValueW(key, valueName().c_str());
+        // Every value that starts this very program goes, whatever its name (an earlier version named it after
+        // another program file of its folder); a value that starts anything else is another program's.
+        std::vector<std::wstring> ours;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[16384];
+            DWORD length = static_cast<DWORD>(std::size(name));
+            const LSTATUS listed = ::RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            if (listed != ERROR_SUCCESS)
+                break;
+            if (const std::optional<std::wstring> command = TextValue(key, name); command && namesThisProgram(*command))
+                ours.emplace_back(name, length);
+        }
+        for (const std::wstring &name : ours) {
+            const LSTATUS deleted = ::RegDeleteValueW(key, name.c_str());
+            if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND)
+                status = deleted;
+        }
         ::RegCloseKey(key);
     }
-    // nothing registered is nothing to remove
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+    if (status != ERROR_SUCCESS)
         throw std::runtime_error(
             "The Run key of the registry cannot be changed: " + ErrorText(static_cast<unsigned long>(status)) + ".");
 }

@@ -10,6 +10,9 @@ namespace tarnwick::win32 {
 
 namespace {
 
+// Where the balloon timer's procedure finds the icon of a window.
+constexpr wchar_t kProperty[] = L"Tarnwick.TrayIcon";
+
 // Copies as much of the text as fits, with its NUL.
 template<std::size_t N>
 void copyField(wchar_t (&field)[N], const std::wstring &text)
@@ -26,11 +29,14 @@ TrayIcon::TrayIcon(HWND window, UINT callbackMessage, HICON icon)
     , m_callbackMessage(callbackMessage)
     , m_icon(icon)
 {
+    ::SetPropW(m_window, kProperty, this);
 }
 
 TrayIcon::~TrayIcon()
 {
     hide();
+    if (::GetPropW(m_window, kProperty) == this)
+        ::RemovePropW(m_window, kProperty);
 }
 
 NOTIFYICONDATAW TrayIcon::record(UINT flags) const
@@ -73,6 +79,7 @@ void TrayIcon::show(const std::string &tip)
 
 void TrayIcon::hide()
 {
+    ::KillTimer(m_window, kBalloonTimer);
     if (m_added) {
         NOTIFYICONDATAW data = record(0);
         ::Shell_NotifyIconW(NIM_DELETE, &data);
@@ -99,6 +106,27 @@ void TrayIcon::showBalloon(const std::string &title, const std::string &text, in
     data.uTimeout = static_cast<UINT>(std::max(timeoutMilliseconds, 0));
     data.dwInfoFlags = NIIF_NONE;
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    if (timeoutMilliseconds > 0)
+        ::SetTimer(m_window, kBalloonTimer, static_cast<UINT>(timeoutMilliseconds), &TrayIcon::balloonTimeUp);
+    else
+        ::KillTimer(m_window, kBalloonTimer);
+}
+
+void CALLBACK TrayIcon::balloonTimeUp(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(window, id);
+    if (auto *icon = static_cast<TrayIcon *>(::GetPropW(window, kProperty)))
+        icon->removeBalloon();
+}
+
+void TrayIcon::removeBalloon()
+{
+    if (m_added) {
+        // a balloon record without text takes the balloon away
+        NOTIFYICONDATAW data = record(NIF_INFO);
+        ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    }
+    ::PostMessageW(m_window, m_callbackMessage, 0, MAKELPARAM(NIN_BALLOONTIMEOUT, 0));
 }
 
 void TrayIcon::restore()

@@ -10,6 +10,9 @@ namespace tarnwick::win32 {
 
 // The notification-area icon through Shell_NotifyIconW. The shell reports mouse and balloon events to the window
 // with the callback message, the event in the low word of lParam (the numbers of app::cSysTray::Message).
+// A balloon is taken away after its time by this class: current Windows ignores the time it is given. The
+// window's thread runs the timer that does it (a timer of the window with the id kBalloonTimer and its own
+// procedure), and the window then gets the callback message with BalloonTimedOut.
 class TrayIcon final : public app::TrayIcon
 {
 public:
@@ -27,9 +30,13 @@ public:
     // Adds the icon again after the taskbar has been re-created (Explorer restarted), when it is shown.
     void restore();
 
+    static constexpr UINT_PTR kBalloonTimer = 0x7A61;
+
 private:
+    static void CALLBACK balloonTimeUp(HWND window, UINT message, UINT_PTR id, DWORD time);
     NOTIFYICONDATAW record(UINT flags) const;
     bool add();
+    void removeBalloon();
 
     HWND m_window;
     UINT m_callbackMessage;

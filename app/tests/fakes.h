@@ -73,10 +73,11 @@ public:
     void setButtonPointer(const std::string &cursorFile) override { buttonPointer = cursorFile; }
     void applySkinColours() override { ++skinApplied; }
 
+    void centre() override { windowCalls.emplace_back("centre"); }
     void showNormal() override { show(Window::Normal, "showNormal"); }
     void showMinimized() override { show(Window::Minimized, "showMinimized"); }
-    void hideInTray() override { show(Window::HiddenInTray, "hideInTray"); }
-    void restoreFromTray() override { show(Window::Normal, "restoreFromTray"); }
+    void hideWindow() override { show(Window::HiddenInTray, "hideWindow"); }
+    void bringToFront() override { show(Window::Normal, "bringToFront"); }
 
     // The text of a control, or the empty text when it was never set.
     std::string text(app::Control control) const
@@ -218,19 +219,23 @@ public:
 class RecordingAutostart : public app::Autostart
 {
 public:
+    bool registered() const override { return entry; }
     void add() override
     {
         if (failAdd)
             throw std::runtime_error("the autostart folder is read-only");
         calls.emplace_back("add");
+        entry = true;
     }
     void remove() override
     {
         if (failRemove)
             throw std::runtime_error("the autostart entry is locked");
         calls.emplace_back("remove");
+        entry = false;
     }
 
+    bool entry = false; // an entry that starts this program is there
     std::vector<std::string> calls;
     bool failAdd = false;
     bool failRemove = false;

@@ -2,12 +2,18 @@
 
 #include "app/folder_list.h"
 #include "app/procedure.h"
+#include "app/window_design.h"
 #include "schedule/monitoring_switch.h"
 #include "schedule/schedule.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::testing {
@@ -16,7 +22,7 @@ namespace {
 using app::Control;
 using app::SettingKey;
 
-const std::string kPrefix(schedule::kStatusPrefix);
+const std::string kPrefix(app::kStatusPrefix);
 
 constexpr int Hms(int h, int m, int s)
 {
@@ -97,6 +103,37 @@ TEST_F(ScheduleTest, TheDayAndTheTimeAreSavedAtOnce)
     EXPECT_EQ(app().schedule().weekday(), "Tuesday");
 }
 
+TEST_F(ScheduleTest, ASaveThatFailsIsReportedUnderItsOwnHandlersName)
+{
+    harness.start();
+    harness.settings.failWrites = true;
+    struct Case {
+        const char *handler;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"Option3_Click", [&] { app().Option3_Click(); }},
+        {"Option4_Click", [&] { app().Option4_Click(); }},
+        {"Option5_Click", [&] { app().Option5_Click(); }},
+        {"Text1_Change", [&] { app().Text_Change(0, "1"); }},
+        {"Text2_Change", [&] { app().Text_Change(1, "2"); }},
+        {"Text3_Change", [&] { app().Text_Change(2, "3"); }},
+        {"dtpWeekly_Change", [&] { app().dtpWeekly_Change(Hms(7, 0, 0)); }},
+        {"cboWeekly_Change", [&] { app().cboWeekly_Change("Friday"); }},
+        {"Check4_Click", [&] { app().Check4_Click(true); }},
+        {"Check8_Click", [&] { app().Check8_Click(true); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.handler);
+        harness.prompts.errors.clear();
+        c.act();
+        ASSERT_FALSE(harness.prompts.errors.empty());
+        const std::string location = std::string("\nin Tarnwick2021/08/31.Form1.") + c.handler + " at line ";
+        for (const std::string &error : harness.prompts.errors)
+            EXPECT_NE(error.find(location), std::string::npos) << error;
+    }
+}
+
 TEST_F(ScheduleTest, EntriesAreSavedAsTypedAndCheckedOnLeaving)
 {
     harness.start();
@@ -134,10 +171,10 @@ TEST_F(ScheduleTest, IntervalTicksCountDownAndRunSilentPasses)
 {
     harness.start();
     app().PushButton5_Click();
-    EXPECT_EQ(harness.view.text(Control::PushButton5), schedule::kTurnOffCaption);
+    EXPECT_EQ(harness.view.text(Control::PushButton5), app::kTurnOffCaption);
     EXPECT_EQ(harness.stored(SettingKey::StartStopState), "On");
     EXPECT_TRUE(harness.timer.running);
-    EXPECT_EQ(status(), schedule::kOffStatus) << "until the first tick";
+    EXPECT_EQ(status(), app::kOffStatus) << "until the first tick";
 
     for (int pass = 1; pass <= 2; ++pass) {
         SCOPED_TRACE(pass);
@@ -176,7 +213,7 @@ TEST_F(ScheduleTest, SwitchingOffDuringAPassLeavesTheTimerStopped)
     app().Timer1_Timer();
     ASSERT_TRUE(passRunning());
     app().PushButton5_Click();
-    EXPECT_EQ(status(), schedule::kOffStatus);
+    EXPECT_EQ(status(), app::kOffStatus);
     EXPECT_EQ(harness.view.progress->second, 0);
     EXPECT_EQ(harness.stored(SettingKey::StartStopState), "Off");
     EXPECT_FALSE(harness.timer.running);
@@ -185,7 +222,7 @@ TEST_F(ScheduleTest, SwitchingOffDuringAPassLeavesTheTimerStopped)
     EXPECT_FALSE(passRunning());
     EXPECT_FALSE(harness.timer.running);
     EXPECT_EQ(harness.queuedWorker.pending(), 0u);
-    EXPECT_EQ(status(), schedule::kOffStatus);
+    EXPECT_EQ(status(), app::kOffStatus);
 }
 
 TEST_F(ScheduleTest, SwitchingOffAndOnDuringAPassKeepsTheStatusLineCurrent)
@@ -197,7 +234,7 @@ TEST_F(ScheduleTest, SwitchingOffAndOnDuringAPassKeepsTheStatusLineCurrent)
     ASSERT_TRUE(passRunning());
     app().PushButton5_Click();
     app().PushButton5_Click();
-    EXPECT_EQ(status(), schedule::kOffStatus);
+    EXPECT_EQ(status(), app::kOffStatus);
     EXPECT_TRUE(harness.timer.running);
     for (int tick = 0; tick < 12; ++tick) {
         app().Timer1_Timer();
@@ -277,13 +314,13 @@ TEST_F(ScheduleTest, TheManualRunIsRefusedWhileMonitoringIsOnOrAPassRuns)
     EXPECT_EQ(harness.queuedWorker.pending(), 1u);
     app().PushButton6_Click();
     app().PushButton5_Click();
-    EXPECT_EQ(harness.view.text(Control::PushButton5), schedule::kTurnOnCaption);
+    EXPECT_EQ(harness.view.text(Control::PushButton5), app::kTurnOnCaption);
     EXPECT_FALSE(harness.timer.running);
     EXPECT_EQ(harness.queuedWorker.pending(), 1u);
     harness.queuedWorker.complete();
     EXPECT_EQ(harness.prompts.messages, std::vector<std::string> {"No changes since last monitor."});
     app().PushButton5_Click();
-    EXPECT_EQ(harness.view.text(Control::PushButton5), schedule::kTurnOffCaption);
+    EXPECT_EQ(harness.view.text(Control::PushButton5), app::kTurnOffCaption);
 }
 
 TEST_F(ScheduleTest, TheManualRunWithoutFoldersSaysSo)
@@ -296,7 +333,7 @@ TEST_F(ScheduleTest, TheManualRunWithoutFoldersSaysSo)
     EXPECT_EQ(harness.queuedWorker.pending(), 0u);
     // the manual run touches neither the timer nor the status line
     EXPECT_FALSE(harness.timer.running);
-    EXPECT_EQ(status(), schedule::kOffStatus);
+    EXPECT_EQ(status(), app::kOffStatus);
     app().PushButton5_Click();
     EXPECT_TRUE(harness.timer.running);
 }
@@ -320,6 +357,66 @@ TEST_F(ScheduleTest, DailyAfterItsTimeShowsTheBarePrefixUntilMidnight)
     harness.clock.time = At(2026, 12, 8, 9, 0, 0);
     app().Timer1_Timer();
     EXPECT_TRUE(passRunning());
+}
+
+TEST_F(ScheduleTest, WeeklyCountsDownEveryDayNamingItsDayAndRunsOnItsDayOnly)
+{
+    harness.clock.time = At(2026, 12, 8, 8, 30, 0); // a Tuesday
+    harness.store(SettingKey::Option5, "True");
+    harness.store(SettingKey::Option3, "False");
+    harness.store(SettingKey::WeeklyTime, "09:00:00");
+    harness.store(SettingKey::Weekly, "Wednesday");
+    harness.store(SettingKey::StartStopState, "On");
+    harness.start();
+    app().Timer1_Timer();
+    EXPECT_EQ(status(), kPrefix + "00:30:00 [Wednesday]");
+    harness.clock.time = At(2026, 12, 8, 9, 0, 0);
+    app().Timer1_Timer();
+    EXPECT_FALSE(passRunning()) << "not on a Tuesday";
+
+    harness.clock.time = At(2026, 12, 9, 9, 0, 0);
+    app().Timer1_Timer();
+    EXPECT_TRUE(passRunning());
+}
+
+TEST(StatusText, WordsWhatTheScheduleReports)
+{
+    using schedule::Mode;
+    struct Case {
+        schedule::Status status;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{}, "Off."},
+        {{true, Mode::Interval, 4}, "On. Next inspection will occur in: 00:00:04"},
+        {{true, Mode::Interval, -4}, "On. Next inspection will occur in: 00:00:04"}, // a shortened interval
+        {{true, Mode::Daily, Hms(9, 0, 0)}, "On. Next inspection will occur in: 09:00:00"},
+        {{true, Mode::Daily, std::nullopt}, "On. Next inspection will occur in: "}, // today's time has passed
+        {{true, Mode::Weekly, 1800}, "On. Next inspection will occur in: 00:30:00 [Wednesday]"},
+        {{true, Mode::Weekly, std::nullopt}, "On. Next inspection will occur in: "},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(app::StatusText(c.status, "Wednesday"), c.text) << c.text;
+}
+
+TEST(FormatSeconds, ShowsTheMagnitudeWithinOneDay)
+{
+    const std::pair<std::int64_t, const char *> cases[] = {
+        {0, "00:00:00"},     {59, "00:00:59"}, {3600, "01:00:00"},      {86399, "23:59:59"},     {86400, "00:00:00"},
+        {90061, "01:01:01"}, {-5, "00:00:05"}, {INT32_MIN, "03:14:08"}, {INT64_MIN, "15:30:08"},
+    };
+    for (const auto &[seconds, text] : cases)
+        EXPECT_EQ(app::FormatSeconds(seconds), text) << seconds;
+}
+
+TEST(DayOfList, NamesTheListsDaysByTheirExactText)
+{
+    const std::pair<const char *, std::optional<int>> cases[] = {
+        {"Sunday", 0},      {"Wednesday", 3}, {"Saturday", 6}, {"wednesday", std::nullopt}, {"Monday ", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto &[text, day] : cases)
+        EXPECT_EQ(app::DayOfList(text), day) << '"' << text << '"';
 }
 
 TEST_F(ScheduleTest, ATickShowsOneReportAtATime)

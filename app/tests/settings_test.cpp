@@ -166,6 +166,9 @@ TEST(ApplicationTitle, IsCutAtBlanksUntilFortyOrShorter)
         {"Tarnwick watches the folders you pick and tells what changed", "Tarnwick watches the folders you pick"},
         {std::string(50, 'x'), std::string(50, 'x')}, // no blank: used whole
         {"a " + std::string(45, 'y'), "a"},
+        // a cut that lands on exactly forty stops there; one character more is cut again
+        {std::string(35, 'a') + " bbbb tail", std::string(35, 'a') + " bbbb"},
+        {std::string(36, 'a') + " bbbb tail", std::string(36, 'a')},
     };
     for (const Case &c : cases)
         EXPECT_EQ(app::ApplicationTitle(c.product), c.title) << c.product;

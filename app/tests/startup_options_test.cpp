@@ -56,6 +56,7 @@ TEST_F(StartupOptionsTest, UncheckingClearsBothAndUnregisters)
 {
     harness.store(SettingKey::WindowsStartup, "On");
     harness.store(SettingKey::Minimized, "On");
+    harness.autostart.entry = true;
     harness.start();
     EXPECT_TRUE(harness.view.checked.at(Control::Check8));
     app().Check4_Click(false);
@@ -110,6 +111,7 @@ TEST_F(StartupOptionsTest, StartUpRestoresTheBoxesWithoutRegistering)
         SCOPED_TRACE(::testing::Message()
                      << (c.windowsStartup ? c.windowsStartup : "-") << " " << (c.minimized ? c.minimized : "-"));
         Harness one;
+        one.autostart.entry = true;
         if (c.windowsStartup)
             one.store(SettingKey::WindowsStartup, c.windowsStartup);
         if (c.minimized)
@@ -127,19 +129,61 @@ TEST_F(StartupOptionsTest, StartUpRestoresTheBoxesWithoutRegistering)
     }
 }
 
+TEST_F(StartupOptionsTest, StartUpWritesTheEntryAgainWhereItWentMissing)
+{
+    struct Case {
+        const char *name;
+        const char *windowsStartup;
+        bool entry;
+        bool addFails;
+        std::vector<std::string> calls;
+        bool check4;
+    };
+    const Case cases[] = {
+        {"removed behind the program's back", "On", false, false, {"add"}, true},
+        {"there", "On", true, false, {}, true},
+        {"the option is off", "Off", false, false, {}, false},
+        {"cannot be written", "On", false, true, {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness one;
+        one.store(SettingKey::WindowsStartup, c.windowsStartup);
+        one.store(SettingKey::Minimized, "On");
+        one.autostart.entry = c.entry;
+        one.autostart.failAdd = c.addFails;
+        one.start();
+        EXPECT_EQ(one.autostart.calls, c.calls);
+        EXPECT_EQ(one.app().startupOptions().check4(), c.check4);
+        EXPECT_EQ(one.view.checked.contains(Control::Check4) && one.view.checked.at(Control::Check4), c.check4);
+        EXPECT_TRUE(one.prompts.errors.empty());
+        if (c.addFails) {
+            // told, and the box and the setting go back to off: the program no longer claims to start with the session
+            ASSERT_EQ(one.prompts.messages.size(), 1u);
+            EXPECT_NE(one.prompts.messages[0].find("the autostart folder is read-only"), std::string::npos);
+            EXPECT_EQ(one.stored(SettingKey::WindowsStartup), "Off");
+            EXPECT_FALSE(one.app().startsHidden());
+        } else {
+            EXPECT_TRUE(one.prompts.messages.empty());
+            EXPECT_EQ(one.stored(SettingKey::WindowsStartup), c.windowsStartup) << "nothing is written where it is off";
+            EXPECT_EQ(one.app().startsHidden(), c.check4);
+        }
+    }
+}
+
 TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
 {
     harness.start();
     app().showWindow();
     app().Form_Resize();
     EXPECT_EQ(harness.view.window, Window::HiddenInTray);
-    EXPECT_TRUE(app().startupOptions().hiddenInTray());
+    EXPECT_TRUE(app().hiddenInTray());
     ASSERT_EQ(harness.trayIcon.balloons.size(), 1u);
     EXPECT_EQ(harness.trayIcon.balloons[0].title, "Tarnwick");
     EXPECT_EQ(harness.trayIcon.balloons[0].text, kBalloon);
     EXPECT_EQ(harness.trayIcon.balloons[0].timeoutMilliseconds, 5000);
     app().Form_Resize(); // already hidden
-    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"showNormal", "hideInTray"}));
+    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"centre", "showNormal", "hideWindow"}));
 
     // moving over the icon or pressing a button does not bring it back; releasing one does
     app().TrayNotify(app::cSysTray::MouseMoved);
@@ -148,7 +192,7 @@ TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
     EXPECT_EQ(harness.view.window, Window::HiddenInTray);
     app().TrayNotify(app::cSysTray::LeftButtonUp);
     EXPECT_EQ(harness.view.window, Window::Normal);
-    EXPECT_FALSE(app().startupOptions().hiddenInTray());
+    EXPECT_FALSE(app().hiddenInTray());
 
     // the second time: hidden again, no balloon
     app().Form_Resize();
@@ -167,8 +211,8 @@ TEST_F(StartupOptionsTest, MinimisingHidesInTheTrayWithOneBalloon)
     app().windowShown();
     app().Form_Resize();
     ASSERT_EQ(harness.view.windowCalls.size(), calls + 1);
-    EXPECT_EQ(harness.view.windowCalls.back(), "hideInTray");
-    EXPECT_TRUE(app().startupOptions().hiddenInTray());
+    EXPECT_EQ(harness.view.windowCalls.back(), "hideWindow");
+    EXPECT_TRUE(app().hiddenInTray());
 }
 
 TEST_F(StartupOptionsTest, WithoutATrayMinimisingKeepsAnOrdinaryWindow)
@@ -177,8 +221,8 @@ TEST_F(StartupOptionsTest, WithoutATrayMinimisingKeepsAnOrdinaryWindow)
     harness.start();
     app().showWindow();
     app().Form_Resize();
-    EXPECT_EQ(harness.view.windowCalls, std::vector<std::string> {"showNormal"});
-    EXPECT_FALSE(app().startupOptions().hiddenInTray());
+    EXPECT_EQ(harness.view.windowCalls, (std::vector<std::string> {"centre", "showNormal"}));
+    EXPECT_FALSE(app().hiddenInTray());
     EXPECT_TRUE(harness.trayIcon.balloons.empty());
 }
 
@@ -190,8 +234,8 @@ TEST_F(StartupOptionsTest, StartingHiddenHidesAsAMinimiseDoes)
         std::size_t balloons;
     };
     const Case cases[] = {
-        {true, {"hideInTray"}, 1},
-        {false, {"showMinimized"}, 0},
+        {true, {}, 1}, // never shown: it simply stays hidden
+        {false, {"centre", "showMinimized"}, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.tray);
@@ -205,11 +249,13 @@ TEST_F(StartupOptionsTest, StartingHiddenHidesAsAMinimiseDoes)
         // never shown normally first
         EXPECT_EQ(one.view.windowCalls, c.calls);
         EXPECT_EQ(one.trayIcon.balloons.size(), c.balloons);
-        EXPECT_EQ(one.app().startupOptions().hiddenInTray(), c.tray);
+        EXPECT_EQ(one.app().hiddenInTray(), c.tray);
         if (c.tray) {
             EXPECT_EQ(one.trayIcon.balloons[0].text, kBalloon);
-            // it comes back as from any minimise, and the next minimise shows no second balloon
+            // it comes back as from any minimise, centred as at any first showing, and the next minimise shows no
+            // second balloon
             one.app().TrayNotify(app::cSysTray::LeftButtonUp);
+            EXPECT_EQ(one.view.windowCalls, (std::vector<std::string> {"centre", "bringToFront"}));
             EXPECT_EQ(one.view.window, Window::Normal);
             one.app().Form_Resize();
             EXPECT_EQ(one.trayIcon.balloons.size(), 1u);

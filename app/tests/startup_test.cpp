@@ -2,6 +2,7 @@
 
 #include "app/folder_list.h"
 #include "app/procedure.h"
+#include "app/window_design.h"
 #include "schedule/monitoring_switch.h"
 
 #include <gtest/gtest.h>
@@ -50,8 +51,8 @@ TEST(StartUp, AFirstStartShowsAndStoresTheDefaults)
     EXPECT_EQ(view.text(Control::Text1), "0");
     EXPECT_EQ(view.text(Control::Text2), "0");
     EXPECT_EQ(view.text(Control::Text3), "5");
-    EXPECT_EQ(view.text(Control::PushButton5), schedule::kTurnOnCaption);
-    EXPECT_EQ(view.text(Control::Frame4), schedule::kOffStatus);
+    EXPECT_EQ(view.text(Control::PushButton5), app::kTurnOnCaption);
+    EXPECT_EQ(view.text(Control::Frame4), app::kOffStatus);
     EXPECT_EQ(view.progress, std::make_pair(100, 0));
     EXPECT_FALSE(harness.timer.running);
     EXPECT_TRUE(view.folderRows.empty());
@@ -78,7 +79,7 @@ TEST(StartUp, AFirstStartShowsAndStoresTheDefaults)
 
     EXPECT_FALSE(app.startsHidden());
     app.showWindow();
-    EXPECT_EQ(view.windowCalls, std::vector<std::string> {"showNormal"});
+    EXPECT_EQ(view.windowCalls, (std::vector<std::string> {"centre", "showNormal"}));
 }
 
 TEST(StartUp, StartsFromTheStoredSettings)
@@ -109,7 +110,7 @@ TEST(StartUp, StartsFromTheStoredSettings)
     EXPECT_EQ(view.text(Control::Text2), "2.5");
     EXPECT_EQ(view.text(Control::Text3), "abc");
     EXPECT_EQ(view.folderRows, std::vector<std::string> {folder});
-    EXPECT_EQ(view.text(Control::PushButton5), schedule::kTurnOffCaption);
+    EXPECT_EQ(view.text(Control::PushButton5), app::kTurnOffCaption);
     EXPECT_TRUE(harness.timer.running);
     EXPECT_EQ(app.schedule().monitoringSwitch().state(), schedule::MonitoringSwitch::State::On);
     // the weekly countdown is based at start-up, against the restored time
@@ -168,7 +169,7 @@ TEST(StartUp, SettingsThatCannotBeReadAreToldOnceAndTheDefaultsApply)
     EXPECT_EQ(readsBeforeTheMessage, 0) << "told before anything reads a setting";
     EXPECT_TRUE(harness.prompts.errors.empty());
     EXPECT_EQ(harness.view.text(Control::Text3), "5");
-    EXPECT_EQ(harness.view.text(Control::PushButton5), schedule::kTurnOnCaption);
+    EXPECT_EQ(harness.view.text(Control::PushButton5), app::kTurnOnCaption);
     EXPECT_TRUE(harness.trayIcon.shown);
 }
 
@@ -183,7 +184,7 @@ TEST(StartUp, AnUnknownMonitoringStateLeavesTheSwitchAsDesigned)
     EXPECT_EQ(app.schedule().monitoringSwitch().state(), schedule::MonitoringSwitch::State::Off);
     // the first click switches on
     app.PushButton5_Click();
-    EXPECT_EQ(harness.view.text(Control::PushButton5), schedule::kTurnOffCaption);
+    EXPECT_EQ(harness.view.text(Control::PushButton5), app::kTurnOffCaption);
     EXPECT_TRUE(harness.timer.running);
     EXPECT_EQ(harness.stored(SettingKey::StartStopState), "On");
 }

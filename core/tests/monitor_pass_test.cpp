@@ -294,6 +294,33 @@ TEST_F(MonitorPass, AnUnreadableFolderKeepsItsFiles)
     EXPECT_EQ(message, "");
 }
 
+// A listed folder below a folder whose names can no longer be listed (search permission alone) is still reached by
+// its own path: what changes in it is reported at that pass, while the folder above keeps what it had.
+TEST_F(MonitorPass, AListedFolderBelowAnUnlistableFolderIsStillInspected)
+{
+    const std::string message = testing::RunUnprivileged(tree.path(""), [] {
+        TempTree own;
+        own.writeFile("w/a.txt", T);
+        own.writeFile("w/locked/b.txt", T);
+        own.writeFile("w/locked/listed/c.txt", T);
+        SnapshotStore store;
+        const std::vector<std::string> folders = {own.folder("w"), own.folder("w/locked/listed")};
+        RunMonitorPass(folders, store);
+
+        ::chmod(own.path("w/locked").c_str(), 0111);
+        own.writeFile("w/locked/listed/new.txt", T);
+        own.setTime("w/locked/listed/c.txt", T + 60);
+        const PassResult result = RunMonitorPass(folders, store);
+        ::chmod(own.path("w/locked").c_str(), 0755);
+        const std::vector<Change> expected = {{ChangeKind::Added, own.path("w/locked/listed/new.txt")},
+                                              {ChangeKind::Modified, own.path("w/locked/listed/c.txt")}};
+        if (result.changes != expected)
+            return std::to_string(result.changes.size()) + " changes instead of the added and the modified file";
+        return std::string();
+    });
+    EXPECT_EQ(message, "");
+}
+
 // A directory whose contents were never recorded although it was known to exist is recorded silently when it
 // can be read; a directory that was new to its recorded parent is a real change, even if it could not be read
 // at first.

@@ -21,6 +21,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnwick {
@@ -33,6 +35,9 @@ private Q_SLOTS:
     void theHistoryModelHoldsAMillionRows();
     void settingsLiveInTheIniSection();
     void settingsThatCannotBeReadAreLeftAsTheyAre();
+    void settingsSpoiltWhileRunningAreLeftAsTheyAre_data();
+    void settingsSpoiltWhileRunningAreLeftAsTheyAre();
+    void settingsDeletedWhileRunningAreWrittenWhole();
     void aSettingThatCannotBeWrittenThrows();
     void theTrayIconSpeaksInTheControlsMessages();
     void theAutostartEntryStartsThisProgram();
@@ -42,6 +47,8 @@ private Q_SLOTS:
     void theFolderDialogsResult_data();
     void theFolderDialogsResult();
     void aSecondCopyAsksTheFirstToShowItself();
+    void aLeftOverLockDoesNotStopAStart_data();
+    void aLeftOverLockDoesNotStopAStart();
 };
 
 void AdaptersTest::theHistoryModelTakesAPassInOneInsertion()
@@ -120,6 +127,73 @@ void AdaptersTest::settingsThatCannotBeReadAreLeftAsTheyAre()
     QVERIFY(QFileInfo::exists(path + u"/keep"_s));
 }
 
+void AdaptersTest::settingsSpoiltWhileRunningAreLeftAsTheyAre_data()
+{
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QByteArray>("spoiler");
+    QTest::newRow("a broken line added by hand") << true << QByteArray("a line that is no setting\n");
+    // the start of a binary file, a NUL byte among the rest
+    static constexpr char kJunk[] = "\x7f"
+                                    "ELF\x02\x01\x01\0\xff\xfe[\x80\n\x01\x02";
+    QTest::newRow("replaced by junk") << false << QByteArray(kJunk, sizeof kJunk - 1);
+}
+
+void AdaptersTest::settingsSpoiltWhileRunningAreLeftAsTheyAre()
+{
+    QFETCH(bool, append);
+    QFETCH(QByteArray, spoiler);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quelvane.ini"_s);
+    IniSettingsStore store(path);
+    store.write("Folders", "/a/|234SSDEPERATATORZZ|");
+    {
+        QFile file(path);
+        QVERIFY(file.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(spoiler);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray spoilt = file.readAll();
+    file.close();
+
+    // told once, with where and why; nothing claims a save failed when none was tried
+    try {
+        store.write("StartStopState", "On");
+        QFAIL("the spoilt file was not reported");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromStdString(error.what());
+        QVERIFY2(message.contains(path) && message.contains(u"can no longer be read"_s), error.what());
+        QVERIFY2(!message.contains(u"could not be saved"_s), error.what());
+    }
+    store.write("Text1", "5");
+    // the run goes on in memory and the file is never written over
+    QCOMPARE(store.read("StartStopState"), std::optional<std::string>("On"));
+    QCOMPARE(store.read("Text1"), std::optional<std::string>("5"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), spoilt);
+}
+
+void AdaptersTest::settingsDeletedWhileRunningAreWrittenWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quelvane.ini"_s);
+    {
+        IniSettingsStore earlier(path);
+        earlier.write("Folders", "/a, b/|234SSDEPERATATORZZ|");
+        earlier.write("Text3", "30");
+    }
+    IniSettingsStore store(path);
+    store.write("Weekly", "Monday");
+    QVERIFY(QFile::remove(path));
+    store.write("StartStopState", "On");
+    // the next start finds every setting, not only the last one written
+    IniSettingsStore next(path);
+    QCOMPARE(next.read("Folders"), std::optional<std::string>("/a, b/|234SSDEPERATATORZZ|"));
+    QCOMPARE(next.read("Text3"), std::optional<std::string>("30"));
+    QCOMPARE(next.read("Weekly"), std::optional<std::string>("Monday"));
+    QCOMPARE(next.read("StartStopState"), std::optional<std::string>("On"));
+}
+
 void AdaptersTest::aSettingThatCannotBeWrittenThrows()
 {
     QTemporaryDir dir;
@@ -175,7 +249,12 @@ void AdaptersTest::theAutostartEntryStartsThisProgram()
     QCOMPARE(autostart.entryPath(),
              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                  u"/autostart/tarnwick.desktop"_s);
+    QVERIFY(!autostart.registered());
     autostart.add();
+    QVERIFY(autostart.registered());
+    // an entry that starts the program from where it used to be is not this program's
+    QVERIFY(!XdgAutostart(u"/opt/my apps/tarnwick-old"_s).registered());
+    QVERIFY(!XdgAutostart(u"/opt/my"_s).registered());
     QFile entry(autostart.entryPath());
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
@@ -190,6 +269,7 @@ void AdaptersTest::theAutostartEntryStartsThisProgram()
              validate.readAllStandardOutput().constData());
     autostart.remove();
     QVERIFY(!QFileInfo::exists(autostart.entryPath()));
+    QVERIFY(!autostart.registered());
     autostart.remove(); // nothing to remove: no failure
 }
 
@@ -268,6 +348,39 @@ void AdaptersTest::aSecondCopyAsksTheFirstToShowItself()
     QTemporaryDir other;
     SingleInstance elsewhere(other.path());
     QVERIFY(elsewhere.claim());
+}
+
+void AdaptersTest::aLeftOverLockDoesNotStopAStart_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("no process number") << QByteArray("garbage\n") << false;
+    QTest::newRow("a folder at its path") << QByteArray() << true;
+}
+
+void AdaptersTest::aLeftOverLockDoesNotStopAStart()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, folder);
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(u"tarnwick-%1.lock"_s.arg(::getuid()));
+    if (folder) {
+        QVERIFY(QDir(dir.path()).mkdir(QFileInfo(lock).fileName()));
+    } else {
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        // left by a copy that died a while ago, not one writing it right now
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    // nothing answers: this copy runs, and a later start finds it
+    SingleInstance first(dir.path());
+    QVERIFY(first.claim());
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+    SingleInstance second(dir.path());
+    QVERIFY(!second.claim());
+    QTRY_COMPARE(shown.count(), 1);
 }
 
 } // namespace tarnwick

@@ -56,8 +56,18 @@ public:
 class RecordingAutostart final : public app::Autostart
 {
 public:
-    void add() override { calls.append(QStringLiteral("add")); }
-    void remove() override { calls.append(QStringLiteral("remove")); }
+    bool registered() const override { return entry; }
+    void add() override
+    {
+        calls.append(QStringLiteral("add"));
+        entry = true;
+    }
+    void remove() override
+    {
+        calls.append(QStringLiteral("remove"));
+        entry = false;
+    }
+    bool entry = false;
     QStringList calls;
 };
 

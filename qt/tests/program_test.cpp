@@ -13,6 +13,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnwick {
@@ -24,6 +26,9 @@ private Q_SLOTS:
     void aSecondStartLeavesTheFirstRunning();
     void theSessionEndingDuringAStartUpReportEndsIt_data();
     void theSessionEndingDuringAStartUpReportEndsIt();
+    void theSessionEndingEndsItCleanly_data();
+    void aStartWithTheSessionLostBehindItsBackIsWrittenAgain();
+    void theSessionEndingEndsItCleanly();
 
 private:
     static QString settingsFile()
@@ -38,28 +43,34 @@ private:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(TARNWICK_EXECUTABLE), {});
     }
+    // No settings: a first start (an earlier test may have left a folder in the file's place).
+    static void clearSettings()
+    {
+        QDir(settingsFile()).removeRecursively();
+        QFile::remove(settingsFile());
+    }
     static void terminate(QProcess &program) { ::kill(static_cast<pid_t>(program.processId()), SIGTERM); }
 };
 
 void ProgramTest::aSecondStartLeavesTheFirstRunning()
 {
-    QDir().remove(settingsFile());
+    clearSettings();
     QProcess first;
     start(first);
     QVERIFY(first.waitForStarted());
     // the first has taken its place once its settings are written
-    QTRY_VERIFY_WITH_TIMEOUT(QFile(settingsFile()).size() > 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(settingsFile()).size() > 0, 60000);
 
     QProcess second;
     start(second);
-    QVERIFY(second.waitForFinished(20000));
+    QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QTest::qWait(500);
     QCOMPARE(first.state(), QProcess::Running);
 
     terminate(first);
-    QVERIFY(first.waitForFinished(20000));
+    QVERIFY(first.waitForFinished(60000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
 }
@@ -78,8 +89,7 @@ void ProgramTest::theSessionEndingDuringAStartUpReportEndsIt()
 {
     QFETCH(QByteArray, settings);
     QFETCH(bool, settingsAreAFolder);
-    QDir(settingsFile()).removeRecursively();
-    QFile::remove(settingsFile());
+    clearSettings();
     if (settingsAreAFolder) {
         QVERIFY(QDir().mkpath(settingsFile() + u"/keep"_s));
     } else {
@@ -102,6 +112,69 @@ void ProgramTest::theSessionEndingDuringAStartUpReportEndsIt()
     QVERIFY2(ending.elapsed() < 5000, "the program took long to end");
     if (settingsAreAFolder)
         QVERIFY(QFileInfo::exists(settingsFile() + u"/keep"_s));
+}
+
+void ProgramTest::theSessionEndingEndsItCleanly_data()
+{
+    QTest::addColumn<QList<int>>("sent");
+    QTest::newRow("log-out: SIGTERM, then SIGHUP") << QList<int> {SIGTERM, SIGHUP};
+    QTest::newRow("a closed terminal: SIGHUP") << QList<int> {SIGHUP};
+}
+
+void ProgramTest::theSessionEndingEndsItCleanly()
+{
+    QFETCH(QList<int>, sent);
+    clearSettings();
+    QProcess program;
+    start(program);
+    QVERIFY(program.waitForStarted());
+    const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/tarnwick-%1.socket"_s.arg(::getuid());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket) && QFile(settingsFile()).size() > 0, 60000);
+
+    for (const int signal : sent)
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    // it closed as it does when the window is closed: nothing is left for the next start to trip over
+    QVERIFY(!QFileInfo::exists(socket));
+}
+
+void ProgramTest::aStartWithTheSessionLostBehindItsBackIsWrittenAgain()
+{
+    // The option is on, but the entry went (removed by hand or a cleaning tool) or starts a program that is gone.
+    const QString entry =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart/tarnwick.desktop"_s;
+    for (const QByteArray &before : {QByteArray(), QByteArray("[Desktop Entry]\nType=Application\nExec=/gone\n")}) {
+        QFile::remove(entry);
+        clearSettings();
+        if (!before.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(entry).absolutePath()));
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+        QFile settings(settingsFile());
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write("[Tarnwick]\nWindows%20Startup=On\n");
+        settings.close();
+
+        QProcess program;
+        start(program);
+        QVERIFY(program.waitForStarted());
+        const QByteArray exec =
+            "\nExec=\"" + QFileInfo(QStringLiteral(TARNWICK_EXECUTABLE)).canonicalFilePath().toUtf8();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QFile file(entry);
+                return file.open(QIODevice::ReadOnly) && file.readAll().contains(exec);
+            }(),
+            60000);
+        terminate(program);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+    }
 }
 
 } // namespace tarnwick

@@ -2,6 +2,8 @@
 
 #include "harness.h"
 
+#include "qt/layout.h"
+
 #include "qtest_main.h"
 
 #include <QCheckBox>
@@ -38,6 +40,8 @@ private Q_SLOTS:
     void everyControlReachesTheApplication();
     void theNumericCheckRunsOnlyWhenTheFocusMovesWithinTheWindow();
     void tabLeavesTheHistoryTable();
+    void tabGoesThroughEveryControlInDesignOrder();
+    void theArrowKeysMoveWithinTheOptionGroupAndSelectAndSaveEachButton();
     void folderRowsFollowTheCommands();
 };
 
@@ -46,37 +50,47 @@ void WindowTest::controlsFollowTheDesign_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
-    QTest::newRow("Frame4") << u"Frame4"_s << u"Off."_s << QRect(120, 60, 7800, 855);
-    QTest::newRow("ProgressBar2") << u"ProgressBar2"_s << QString() << QRect(240, 270, 7320, 405);
-    QTest::newRow("ListView1") << u"ListView1"_s << QString() << QRect(120, 1020, 7800, 1815);
-    QTest::newRow("PushButton3") << u"PushButton3"_s << u"Add Folder"_s << QRect(120, 2920, 3840, 405);
+    QTest::addColumn<qreal>("points"); // Arial, bold
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("Frame4") << u"Frame4"_s << u"Off."_s << QRect(120, 60, 7800, 855) << 9.0 << true;
+    QTest::newRow("ProgressBar2") << u"ProgressBar2"_s << QString() << QRect(240, 270, 7320, 405) << 9.0 << true;
+    QTest::newRow("ListView1") << u"ListView1"_s << QString() << QRect(120, 1020, 7800, 1815) << 9.0 << true;
+    QTest::newRow("PushButton3") << u"PushButton3"_s << u"Add Folder"_s << QRect(120, 2920, 3840, 405) << 11.25 << true;
     QTest::newRow("PushButton4") << u"PushButton4"_s << u"Add All Subfolders In Folder"_s
-                                 << QRect(4080, 2920, 3840, 405);
-    QTest::newRow("PushButton7") << u"PushButton7"_s << u"Clear List"_s << QRect(120, 3430, 3840, 405);
-    QTest::newRow("PushButton8") << u"PushButton8"_s << u"Load Sample/Example Data"_s << QRect(4080, 3430, 3840, 405);
-    QTest::newRow("Frame2") << u"Frame2"_s << u"Startup Options"_s << QRect(120, 3870, 7800, 735);
-    QTest::newRow("Check4") << u"Check4"_s << u"Load this software on Windows startup"_s << QRect(240, 300, 3930, 285);
-    QTest::newRow("Check8") << u"Check8"_s << u"Minimized to system tray"_s << QRect(4320, 300, 2580, 285);
-    QTest::newRow("Frame3") << u"Frame3"_s << u"Monitor Schedule Option"_s << QRect(120, 4650, 7800, 1760);
-    QTest::newRow("Option3") << u"Option3"_s << u"Monitor every:"_s << QRect(240, 345, 1575, 255);
-    QTest::newRow("Text1") << u"Text1"_s << QString() << QRect(2040, 300, 500, 345);
-    QTest::newRow("Label1") << u"Label1"_s << u"hour/s"_s << QRect(2640, 345, 540, 225);
-    QTest::newRow("Text2") << u"Text2"_s << QString() << QRect(3360, 300, 500, 345);
-    QTest::newRow("Label2") << u"Label2"_s << u"minute/s"_s << QRect(3960, 345, 735, 225);
-    QTest::newRow("Text3") << u"Text3"_s << QString() << QRect(4920, 300, 500, 345);
-    QTest::newRow("Label3") << u"Label3"_s << u"second/s"_s << QRect(5520, 345, 780, 225);
-    QTest::newRow("Option4") << u"Option4"_s << u"Daily:"_s << QRect(240, 795, 825, 255);
-    QTest::newRow("dtpWeekly") << u"dtpWeekly"_s << QString() << QRect(2040, 750, 4335, 375);
-    QTest::newRow("Option5") << u"Option5"_s << u" Weekly:"_s << QRect(240, 1275, 1185, 255);
-    QTest::newRow("cboWeekly") << u"cboWeekly"_s << QString() << QRect(2040, 1230, 4335, 345);
-    QTest::newRow("ListView2") << u"ListView2"_s << QString() << QRect(8040, 120, 7800, 4755);
+                                 << QRect(4080, 2920, 3840, 405) << 11.25 << true;
+    QTest::newRow("PushButton7") << u"PushButton7"_s << u"Clear List"_s << QRect(120, 3430, 3840, 405) << 11.25 << true;
+    QTest::newRow("PushButton8") << u"PushButton8"_s << u"Load Sample/Example Data"_s << QRect(4080, 3430, 3840, 405)
+                                 << 11.25 << true;
+    QTest::newRow("Frame2") << u"Frame2"_s << u"Startup Options"_s << QRect(120, 3870, 7800, 735) << 9.0 << true;
+    QTest::newRow("Check4") << u"Check4"_s << u"Load this software on Windows startup"_s << QRect(240, 300, 3930, 285)
+                            << 9.0 << true;
+    QTest::newRow("Check8") << u"Check8"_s << u"Minimized to system tray"_s << QRect(4320, 300, 2580, 285) << 9.0
+                            << false;
+    QTest::newRow("Frame3") << u"Frame3"_s << u"Monitor Schedule Option"_s << QRect(120, 4650, 7800, 1760) << 9.0
+                            << true;
+    QTest::newRow("Option3") << u"Option3"_s << u"Monitor every:"_s << QRect(240, 345, 1575, 255) << 9.0 << true;
+    QTest::newRow("Text1") << u"Text1"_s << QString() << QRect(2040, 300, 500, 345) << 9.0 << true;
+    QTest::newRow("Label1") << u"Label1"_s << u"hour/s"_s << QRect(2640, 345, 540, 225) << 9.0 << true;
+    QTest::newRow("Text2") << u"Text2"_s << QString() << QRect(3360, 300, 500, 345) << 9.0 << true;
+    QTest::newRow("Label2") << u"Label2"_s << u"minute/s"_s << QRect(3960, 345, 735, 225) << 9.0 << true;
+    QTest::newRow("Text3") << u"Text3"_s << QString() << QRect(4920, 300, 500, 345) << 9.0 << true;
+    QTest::newRow("Label3") << u"Label3"_s << u"second/s"_s << QRect(5520, 345, 780, 225) << 9.0 << true;
+    QTest::newRow("Option4") << u"Option4"_s << u"Daily:"_s << QRect(240, 795, 825, 255) << 9.0 << true;
+    QTest::newRow("dtpWeekly") << u"dtpWeekly"_s << QString() << QRect(2040, 750, 4335, 375) << 9.0 << true;
+    QTest::newRow("Option5") << u"Option5"_s << u" Weekly:"_s << QRect(240, 1275, 1185, 255) << 9.0 << true;
+    QTest::newRow("cboWeekly") << u"cboWeekly"_s << QString() << QRect(2040, 1230, 4335, 345) << 9.0 << true;
+    QTest::newRow("ListView2") << u"ListView2"_s << QString() << QRect(8040, 120, 7800, 4755) << 9.0 << true;
     QTest::newRow("PushButton5") << u"PushButton5"_s << u"Turn On Automatic Monitoring"_s
-                                 << QRect(8040, 4980, 7800, 405);
-    QTest::newRow("PushButton1") << u"PushButton1"_s << u"View History Log"_s << QRect(8040, 5490, 3840, 405);
-    QTest::newRow("PushButton2") << u"PushButton2"_s << u"Copy History To Clipboard"_s << QRect(12000, 5490, 3840, 405);
-    QTest::newRow("PushButton11") << u"PushButton11"_s << u"Help"_s << QRect(8040, 6000, 3840, 405);
-    QTest::newRow("PushButton12") << u"PushButton12"_s << u"Clear History Log"_s << QRect(12000, 6000, 3840, 405);
-    QTest::newRow("PushButton6") << u"PushButton6"_s << u"Monitor Folder Now (Test)"_s << QRect(8040, 6600, 3840, 405);
+                                 << QRect(8040, 4980, 7800, 405) << 11.25 << true;
+    QTest::newRow("PushButton1") << u"PushButton1"_s << u"View History Log"_s << QRect(8040, 5490, 3840, 405) << 11.25
+                                 << true;
+    QTest::newRow("PushButton2") << u"PushButton2"_s << u"Copy History To Clipboard"_s << QRect(12000, 5490, 3840, 405)
+                                 << 11.25 << true;
+    QTest::newRow("PushButton11") << u"PushButton11"_s << u"Help"_s << QRect(8040, 6000, 3840, 405) << 11.25 << true;
+    QTest::newRow("PushButton12") << u"PushButton12"_s << u"Clear History Log"_s << QRect(12000, 6000, 3840, 405)
+                                  << 11.25 << true;
+    QTest::newRow("PushButton6") << u"PushButton6"_s << u"Monitor Folder Now (Test)"_s << QRect(8040, 6600, 3840, 405)
+                                 << 11.25 << true;
 }
 
 void WindowTest::controlsFollowTheDesign()
@@ -84,6 +98,8 @@ void WindowTest::controlsFollowTheDesign()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
+    QFETCH(qreal, points);
+    QFETCH(bool, shown);
     MainWindow window;
     auto *widget = window.findChild<QWidget *>(name);
     QVERIFY2(widget != nullptr, qPrintable(name));
@@ -97,6 +113,10 @@ void WindowTest::controlsFollowTheDesign()
     else if (auto *label = qobject_cast<QLabel *>(widget))
         text = label->text();
     QCOMPARE(text, caption);
+    QCOMPARE(widget->font().family(), u"Arial"_s);
+    QCOMPARE(widget->font().pointSizeF(), points);
+    QVERIFY(widget->font().bold());
+    QCOMPARE(!widget->isHidden(), shown);
 }
 
 void WindowTest::theWindowIsFixedWithAMinimiseButton()
@@ -290,6 +310,89 @@ void WindowTest::tabLeavesTheHistoryTable()
     history->setCurrentIndex(history->model()->index(0, 0));
     QTest::keyClick(history, Qt::Key_Tab);
     QVERIFY(QApplication::focusWidget() != history);
+}
+
+// The object names of the controls Tab moves the focus to, one after the other. Within the time picker Tab first
+// goes from field to field, as Qt's time edits do, before it leaves.
+QStringList tabRound(int controls)
+{
+    QStringList names;
+    for (int control = 0; control < controls; ++control) {
+        QWidget *from = QApplication::focusWidget();
+        for (int field = 0; field < 5 && QApplication::focusWidget() == from; ++field)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names.append(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : QString());
+    }
+    return names;
+}
+
+void WindowTest::tabGoesThroughEveryControlInDesignOrder()
+{
+    testing::Harness harness;
+    harness.start();
+    harness.application->showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(harness.window.get()));
+    harness.find<QWidget>(u"PushButton6"_s)->setFocus(Qt::TabFocusReason);
+
+    // As started: the interval mode, so the picker and the day list are unavailable; Check8 hidden. Frames, labels
+    // and the bar take no focus; the button below the window's edge is still reached.
+    const QStringList started = {
+        u"ListView1"_s,   u"PushButton3"_s, u"PushButton4"_s,  u"PushButton7"_s,  u"PushButton8"_s, u"Check4"_s,
+        u"Option3"_s,     u"Text1"_s,       u"Text2"_s,        u"Text3"_s,        u"ListView2"_s,   u"PushButton5"_s,
+        u"PushButton1"_s, u"PushButton2"_s, u"PushButton11"_s, u"PushButton12"_s, u"PushButton6"_s};
+    QCOMPARE(tabRound(static_cast<int>(started.size())), started);
+
+    // Check4 shows Check8; the weekly mode makes the picker and the day list available and is where Tab enters
+    // the option group.
+    QTest::mouseClick(harness.find<QCheckBox>(u"Check4"_s), Qt::LeftButton);
+    QTest::mouseClick(harness.find<QRadioButton>(u"Option5"_s), Qt::LeftButton);
+    harness.find<QWidget>(u"PushButton6"_s)->setFocus(Qt::TabFocusReason);
+    const QStringList weekly = {u"ListView1"_s, u"PushButton3"_s, u"PushButton4"_s, u"PushButton7"_s, u"PushButton8"_s,
+                                u"Check4"_s,    u"Check8"_s,      u"Option5"_s,     u"Text1"_s,       u"Text2"_s,
+                                u"Text3"_s,     u"dtpWeekly"_s,   u"cboWeekly"_s,   u"ListView2"_s};
+    QCOMPARE(tabRound(static_cast<int>(weekly.size())), weekly);
+
+    // with none of the option buttons checked (as a stored schedule can leave them) the group is still reached
+    harness.window->setChecked(app::Control::Option5, false);
+    harness.find<QWidget>(u"Check8"_s)->setFocus(Qt::TabFocusReason);
+    const QStringList reached = tabRound(2);
+    QVERIFY2(reached.value(0).startsWith(u"Option"_s), qPrintable(reached.join(u", "_s)));
+    QCOMPARE(reached.value(1), u"Text1"_s);
+}
+
+void WindowTest::theArrowKeysMoveWithinTheOptionGroupAndSelectAndSaveEachButton()
+{
+    testing::Harness harness;
+    harness.start();
+    harness.application->showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(harness.window.get()));
+    auto *interval = harness.find<QRadioButton>(u"Option3"_s);
+    auto *daily = harness.find<QRadioButton>(u"Option4"_s);
+    auto *weekly = harness.find<QRadioButton>(u"Option5"_s);
+    interval->setFocus(Qt::TabFocusReason);
+
+    QTest::keyClick(interval, Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), daily);
+    QVERIFY(daily->isChecked());
+    QVERIFY(!interval->isChecked());
+    QCOMPARE(harness.stored("Option4"), u"True"_s);
+    QCOMPARE(harness.stored("Option3"), u"False"_s);
+    QVERIFY(harness.find<QTimeEdit>(u"dtpWeekly"_s)->isEnabled());
+
+    QTest::keyClick(daily, Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), weekly);
+    QVERIFY(weekly->isChecked());
+    QCOMPARE(harness.stored("Option5"), u"True"_s);
+    QCOMPARE(harness.stored("Option4"), u"False"_s);
+    QVERIFY(harness.find<QComboBox>(u"cboWeekly"_s)->isEnabled());
+
+    QTest::keyClick(weekly, Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), daily);
+    QVERIFY(daily->isChecked());
+    QCOMPARE(harness.stored("Option4"), u"True"_s);
+
+    // Tab leaves the group in one step
+    QCOMPARE(tabRound(1), QStringList {u"Text1"_s});
 }
 
 void WindowTest::folderRowsFollowTheCommands()

@@ -13,17 +13,25 @@ void PrintTo(const Actions &actions, std::ostream *os)
         if (value)
             *os << ' ' << name << '=' << *value;
     };
+    auto state = [os](const char *name, const std::optional<SwitchState> &value) {
+        if (value)
+            *os << ' ' << name << '=' << (*value == SwitchState::On ? "on" : "off");
+    };
     *os << '{';
-    field("caption", actions.caption);
-    field("saveState", actions.saveState);
+    state("shownState", actions.shownState);
+    state("saveState", actions.saveState);
     if (actions.timer)
         *os << " timer=" << (*actions.timer ? "start" : "stop");
-    field("status", actions.status);
+    if (actions.status) {
+        *os << " status=" << (actions.status->on ? "on" : "off") << '/' << static_cast<int>(actions.status->mode);
+        field("/left", actions.status->secondsLeft);
+    }
     field("barMaximum", actions.barMaximum);
     field("barValue", actions.barValue);
     for (const auto &repair : actions.repairs)
         field("repair", repair);
-    field("error", actions.error);
+    if (actions.intervalOverflow)
+        *os << " intervalOverflow";
     if (actions.startPass)
         *os << " startPass=" << (*actions.startPass == PassKind::Scheduled ? "scheduled" : "manual");
     *os << " }";
@@ -62,10 +70,10 @@ TickInputs Daily(int time)
 Actions SwitchedOn(bool saved)
 {
     Actions actions;
-    actions.caption = std::string(kTurnOffCaption);
+    actions.shownState = SwitchState::On;
     actions.timer = true;
     if (saved)
-        actions.saveState = "On";
+        actions.saveState = SwitchState::On;
     return actions;
 }
 
@@ -73,11 +81,11 @@ Actions SwitchedOff(bool saved)
 {
     Actions actions;
     actions.timer = false;
-    actions.status = std::string(kOffStatus);
+    actions.status = Status {};
     actions.barValue = 0;
-    actions.caption = std::string(kTurnOnCaption);
+    actions.shownState = SwitchState::Off;
     if (saved)
-        actions.saveState = "Off";
+        actions.saveState = SwitchState::Off;
     return actions;
 }
 
@@ -88,20 +96,26 @@ Actions Started(PassKind kind)
     return actions;
 }
 
-Actions Shown(const char *countdown, std::int32_t maximum, std::int32_t value, std::optional<PassKind> start)
+// The interval mode's countdown: monitoring on, so many seconds left.
+Status IntervalLeft(std::int64_t seconds)
+{
+    return {true, Mode::Interval, seconds};
+}
+
+Actions Shown(std::int64_t secondsLeft, std::int32_t maximum, std::int32_t value, std::optional<PassKind> start)
 {
     Actions actions;
-    actions.status = std::string(kStatusPrefix) + countdown;
+    actions.status = IntervalLeft(secondsLeft);
     actions.barMaximum = maximum;
     actions.barValue = value;
     actions.startPass = start;
     return actions;
 }
 
-Actions CaptionOnly(std::string_view caption)
+Actions CaptionOnly(SwitchState shown)
 {
     Actions actions;
-    actions.caption = std::string(caption);
+    actions.shownState = shown;
     return actions;
 }
 
@@ -186,8 +200,8 @@ TEST(MonitoringSwitch, EachStateAnswersEachEvent)
         {From::Off, Event::PassFinished, {}, State::Off, kIdle},
         {From::On, Event::Click, SwitchedOff(true), State::Off, kIdle},
         {From::On, Event::ManualRun, {}, State::On, kIdle},
-        {From::On, Event::Tick, Shown("00:00:00", 1, 1, PassKind::Scheduled), State::On, kScheduled},
-        {From::On, Event::RestoreOn, CaptionOnly(kTurnOffCaption), State::On, kIdle},
+        {From::On, Event::Tick, Shown(0, 1, 1, PassKind::Scheduled), State::On, kScheduled},
+        {From::On, Event::RestoreOn, CaptionOnly(SwitchState::On), State::On, kIdle},
         {From::On, Event::RestoreOff, SwitchedOff(false), State::Off, kIdle},
         {From::ManualPass, Event::Click, {}, State::Off, kManual},
         {From::ManualPass, Event::RestoreOn, {}, State::Off, kManual},
@@ -197,7 +211,7 @@ TEST(MonitoringSwitch, EachStateAnswersEachEvent)
         {From::ScheduledPass, Event::Click, SwitchedOff(true), State::Off, kScheduled},
         {From::ScheduledPass, Event::ManualRun, {}, State::On, kScheduled},
         // the status line stays current; the count waits for the end of the pass
-        {From::ScheduledPass, Event::Tick, Shown("00:00:01", 1, 0, std::nullopt), State::On, kScheduled},
+        {From::ScheduledPass, Event::Tick, Shown(1, 1, 0, std::nullopt), State::On, kScheduled},
         {From::ScheduledPass, Event::PassFinished, {}, State::On, kIdle},
         {From::ScheduledPassSwitchedOff, Event::Click, SwitchedOn(true), State::On, kScheduled},
         {From::ScheduledPassSwitchedOff, Event::ManualRun, {}, State::Off, kScheduled},
@@ -244,7 +258,7 @@ TEST(MonitoringSwitch, ADailyPassDueDuringARunningPassStartsWhenItEnds)
     // the user moves to the daily mode while that pass runs long past nine
     machine.optionChosen(Mode::Daily, nine, Monday(Hms(8, 59, 55)));
     const Actions atNine = machine.tick(Daily(nine), Monday(nine));
-    EXPECT_EQ(atNine.status, std::string(kStatusPrefix) + "00:00:00") << "the status line stays current";
+    EXPECT_EQ(atNine.status, (Status {true, Mode::Daily, 0})) << "the status line stays current";
     EXPECT_FALSE(atNine.startPass.has_value());
     EXPECT_TRUE(machine.passWaiting());
     EXPECT_FALSE(machine.tick(Daily(nine), Monday(nine + 1)).startPass.has_value());
@@ -276,8 +290,8 @@ TEST(MonitoringSwitch, TicksWaitWhileAReportIsOpenAndThenCatchUp)
     machine.click(tenSeconds, Monday(Hms(8, 0, 0)));
     machine.tick(tenSeconds, Monday(Hms(8, 0, 1)));
     const Actions failed = machine.tick(overflowing, Monday(Hms(8, 0, 2)));
-    ASSERT_TRUE(failed.error.has_value());
-    EXPECT_EQ(failed.status, std::string(kStatusPrefix) + "00:00:08") << "the previous length is kept";
+    ASSERT_TRUE(failed.intervalOverflow);
+    EXPECT_EQ(failed.status, IntervalLeft(8)) << "the previous length is kept";
 
     machine.reportOpened();
     EXPECT_EQ(machine.tick(overflowing, Monday(Hms(8, 0, 3))), Actions {});
@@ -319,9 +333,9 @@ TEST(MonitoringSwitch, SwitchingOnAndTheScheduleControlsBaseTheCountdown)
     interval.tick(tenSeconds, {});
     interval.click(tenSeconds, {});
     interval.click(tenSeconds, {});
-    EXPECT_EQ(interval.tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:07");
+    EXPECT_EQ(interval.tick(tenSeconds, {}).status, IntervalLeft(7));
     interval.optionChosen(Mode::Interval, 0, {});
-    EXPECT_EQ(interval.tick(tenSeconds, {}).status, std::string(kStatusPrefix) + "00:00:09");
+    EXPECT_EQ(interval.tick(tenSeconds, {}).status, IntervalLeft(9));
 }
 
 } // namespace

@@ -22,10 +22,13 @@ constexpr Now At(int weekday, int secondOfDay)
     return {kSunday + weekday, secondOfDay};
 }
 
-std::string Status(const std::string &countdown)
+// Monitoring on, the mode's countdown at so many seconds.
+Status Left(std::int64_t seconds, Mode mode = Mode::Interval)
 {
-    return std::string(kStatusPrefix) + countdown;
+    return {true, mode, seconds};
 }
+
+constexpr int kWednesday = 3;
 
 TickInputs Interval(std::string h, std::string m, std::string s)
 {
@@ -35,12 +38,12 @@ TickInputs Interval(std::string h, std::string m, std::string s)
     return inputs;
 }
 
-TickInputs TimeOfDay(Mode mode, int time, std::string day = "Monday")
+TickInputs TimeOfDay(Mode mode, int time, std::optional<int> weekday = 1)
 {
     TickInputs inputs;
     inputs.mode = mode;
     inputs.timeOfDay = time;
-    inputs.dayText = std::move(day);
+    inputs.weekday = weekday;
     return inputs;
 }
 
@@ -87,16 +90,6 @@ TEST(Numeric, FollowsTheRuleAndTheConversionAgrees)
     EXPECT_EQ(ToNumber("1e-999", "."), 0.0);
 }
 
-TEST(FormatSeconds, ShowsTheMagnitudeWithinOneDay)
-{
-    const std::pair<std::int64_t, const char *> cases[] = {
-        {0, "00:00:00"},     {59, "00:00:59"}, {3600, "01:00:00"},      {86399, "23:59:59"},     {86400, "00:00:00"},
-        {90061, "01:01:01"}, {-5, "00:00:05"}, {INT32_MIN, "03:14:08"}, {INT64_MIN, "15:30:08"},
-    };
-    for (const auto &[seconds, text] : cases)
-        EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
-}
-
 TEST(RoundHalfEven, RoundsHalvesToEvenAndRefusesOverflow)
 {
     EXPECT_EQ(RoundHalfEven(2.5), 2);
@@ -115,14 +108,14 @@ TEST(IntervalTick, CountsDownAndComesDueEveryFifthTick)
     Scheduler scheduler;
     const TickInputs inputs = Interval("0", "0", "5");
     for (int round = 0; round < 3; ++round) {
-        for (const char *countdown : {"00:00:04", "00:00:03", "00:00:02", "00:00:01"}) {
+        for (const int left : {4, 3, 2, 1}) {
             const TickResult result = scheduler.tick(inputs, {});
-            EXPECT_EQ(result.status, Status(countdown));
+            EXPECT_EQ(result.status, Left(left));
             EXPECT_FALSE(result.due);
             EXPECT_EQ(result.barMaximum, 5);
         }
         const TickResult fifth = scheduler.tick(inputs, {});
-        EXPECT_EQ(fifth.status, Status("00:00:00"));
+        EXPECT_EQ(fifth.status, Left(0));
         EXPECT_EQ(fifth.barValue, 5);
         EXPECT_TRUE(fifth.due);
         EXPECT_EQ(scheduler.ElapsedSeconds, 0) << "the next interval counts from the pass";
@@ -161,10 +154,11 @@ TEST(IntervalTick, AnIntervalThatOverflowsIsReportedAndTheOldOneKept)
     Scheduler scheduler;
     scheduler.tick(Interval("0", "0", "10"), {});
     const TickResult result = scheduler.tick(Interval("1e999", "0", "0"), {});
-    EXPECT_TRUE(result.error.has_value());
+    EXPECT_TRUE(result.intervalOverflow);
     EXPECT_EQ(scheduler.TotalSeconds, 10);
-    EXPECT_EQ(result.status, Status("00:00:08"));
-    EXPECT_TRUE(scheduler.tick(Interval("596524", "0", "0"), {}).error.has_value()) << "hours beyond 32 bits";
+    EXPECT_EQ(result.status, Left(8));
+    EXPECT_TRUE(scheduler.tick(Interval("596524", "0", "0"), {}).intervalOverflow) << "hours beyond 32 bits";
+    EXPECT_FALSE(scheduler.tick(Interval("596523", "0", "0"), {}).intervalOverflow);
 }
 
 TEST(IntervalTick, ALoweredIntervalComesDueAtTheNextTick)
@@ -173,7 +167,7 @@ TEST(IntervalTick, ALoweredIntervalComesDueAtTheNextTick)
     for (int i = 0; i < 8; ++i)
         scheduler.tick(Interval("0", "0", "30"), {});
     const TickResult result = scheduler.tick(Interval("0", "0", "5"), {});
-    EXPECT_EQ(result.status, Status("00:00:04")) << "the magnitude of the negative difference";
+    EXPECT_EQ(result.status, Left(-4)) << "the interval is shorter than the time counted";
     EXPECT_FALSE(result.barValue.has_value()) << "the bar keeps its value";
     EXPECT_TRUE(result.due);
 }
@@ -200,16 +194,16 @@ TEST(DailyTick, IsDueOnceAtItsSecond)
     EXPECT_EQ(scheduler.TotalSeconds, 10);
 
     TickResult before = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, Hms(8, 59, 58)));
-    EXPECT_EQ(before.status, Status("00:00:02"));
+    EXPECT_EQ(before.status, Left(2, Mode::Daily));
     EXPECT_EQ(before.barValue, 8);
     EXPECT_FALSE(before.due);
     TickResult at = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, nine));
-    EXPECT_EQ(at.status, Status("00:00:00"));
+    EXPECT_EQ(at.status, Left(0, Mode::Daily));
     EXPECT_EQ(at.barValue, 10);
     EXPECT_TRUE(at.due);
     TickResult after = scheduler.tick(TimeOfDay(Mode::Daily, nine), At(1, nine + 1));
     EXPECT_FALSE(after.due);
-    EXPECT_EQ(after.status, std::string(kStatusPrefix)) << "the bare prefix once the time has passed";
+    EXPECT_EQ(after.status, (Status {true, Mode::Daily, std::nullopt})) << "no countdown once the time has passed";
     EXPECT_EQ(after.barValue, 0);
 }
 
@@ -219,25 +213,25 @@ TEST(DailyTick, CountsFromMidnightToTheNextTime)
     scheduler.baseCountdown(Hms(9, 0, 0), At(1, Hms(18, 0, 0)));
     EXPECT_EQ(scheduler.TotalSeconds, -Hms(9, 0, 0)) << "based after the time: negative";
     EXPECT_EQ(scheduler.tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(1, Hms(23, 59, 59))).status,
-              std::string(kStatusPrefix));
+              (Status {true, Mode::Daily, std::nullopt}));
     const TickResult midnight = scheduler.tick(TimeOfDay(Mode::Daily, Hms(9, 0, 0)), At(2, 0));
-    EXPECT_EQ(midnight.status, Status("09:00:00"));
+    EXPECT_EQ(midnight.status, Left(Hms(9, 0, 0), Mode::Daily));
     EXPECT_EQ(midnight.barMaximum, -Hms(9, 0, 0));
 }
 
 TEST(WeeklyTick, IsDueOnlyOnItsWeekday)
 {
     const int nine = Hms(9, 0, 0);
-    const TickInputs weekly = TimeOfDay(Mode::Weekly, nine, "Wednesday");
+    const TickInputs weekly = TimeOfDay(Mode::Weekly, nine, kWednesday);
     for (int weekday = 0; weekday < 7; ++weekday) {
         Scheduler scheduler;
         scheduler.baseCountdown(nine, At(weekday, Hms(8, 0, 0)));
         const TickResult before = scheduler.tick(weekly, At(weekday, Hms(8, 30, 0)));
-        EXPECT_EQ(before.status, Status("00:30:00 [Wednesday]")) << "the countdown runs to today's time every day";
+        EXPECT_EQ(before.status, Left(1800, Mode::Weekly)) << "the countdown runs to today's time every day";
         EXPECT_EQ(scheduler.tick(weekly, At(weekday, nine)).due, weekday == 3) << weekday;
     }
     Scheduler scheduler;
-    EXPECT_FALSE(scheduler.tick(TimeOfDay(Mode::Weekly, nine, "wednesday"), At(3, nine)).due) << "exact text";
+    EXPECT_FALSE(scheduler.tick(TimeOfDay(Mode::Weekly, nine, std::nullopt), At(3, nine)).due) << "no day chosen";
 }
 
 TEST(NowOf, TakesTheDayAndTheSecondOfALocalDate)
@@ -277,7 +271,7 @@ TEST(TimeOfDayTick, ADueTimeBetweenTwoTicksIsNeverSkipped)
         Now previous;
         Now now;
         bool due;
-        const char *day = "Wednesday";
+        std::optional<int> day = kWednesday;
     };
     const Case cases[] = {
         {"tick in the very second", Mode::Daily, nine, At(1, nine - 1), At(1, nine), true},
@@ -296,7 +290,7 @@ TEST(TimeOfDayTick, ADueTimeBetweenTwoTicksIsNeverSkipped)
          false},
         {"weekly, suspended over a week", Mode::Weekly, nine, At(4, Hms(10, 0, 0)), At(12, Hms(10, 0, 0)), true},
         {"weekly, a day the list does not name", Mode::Weekly, nine, At(3, Hms(8, 0, 0)), At(3, Hms(10, 0, 0)), false,
-         "wednesday"},
+         std::nullopt},
     };
     for (const Case &c : cases) {
         Scheduler scheduler;
@@ -356,13 +350,13 @@ TEST(IntervalTick, TheCountHoldsWhileAPassRuns)
     ASSERT_TRUE(scheduler.tick(inputs, {}).due);
     for (int tick = 0; tick < 3; ++tick) {
         const TickResult during = scheduler.tick(inputs, {}, true);
-        EXPECT_EQ(during.status, Status("00:00:05")) << "the next interval counts from the end of the pass";
+        EXPECT_EQ(during.status, Left(5)) << "the next interval counts from the end of the pass";
         EXPECT_EQ(during.barValue, 0);
         EXPECT_FALSE(during.due);
     }
     EXPECT_FALSE(scheduler.tick(Interval("0", "0", "0"), {}, true).due) << "even an interval of zero waits";
-    for (const char *countdown : {"00:00:04", "00:00:03", "00:00:02", "00:00:01"})
-        EXPECT_EQ(scheduler.tick(inputs, {}).status, Status(countdown));
+    for (const int left : {4, 3, 2, 1})
+        EXPECT_EQ(scheduler.tick(inputs, {}).status, Left(left));
     EXPECT_TRUE(scheduler.tick(inputs, {}).due);
 }
 

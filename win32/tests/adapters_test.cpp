@@ -49,6 +49,11 @@ public:
     {
         ::RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), REG_DWORD, &number, sizeof number);
     }
+    void setText(const std::wstring &name, const std::wstring &text) const
+    {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), REG_SZ, text.c_str(),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
 
     const std::wstring path;
 };
@@ -72,6 +77,26 @@ TEST(RegistrySettingsStore, KeepsEveryValueAsTextOfItsOwn)
     // what another copy wrote is read back as it is
     RegistrySettingsStore later(HKEY_CURRENT_USER, key.path);
     EXPECT_EQ(later.read("Folders"), folders);
+}
+
+TEST(RegistrySettingsStore, AKeyDeletedWhileRunningGetsEverySettingBack)
+{
+    TestKey key;
+    {
+        RegistrySettingsStore earlier(HKEY_CURRENT_USER, key.path);
+        earlier.write("Folders", "C:\\W\\|234SSDEPERATATORZZ|");
+        earlier.write("Text3", "30");
+    }
+    RegistrySettingsStore store(HKEY_CURRENT_USER, key.path);
+    ASSERT_EQ(store.read("Folders"), "C:\\W\\|234SSDEPERATATORZZ|");
+    ASSERT_EQ(store.read("Text3"), "30");
+    store.write("Weekly", "Monday");
+    ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, key.path.c_str()), ERROR_SUCCESS);
+    store.write("StartStopState", "On");
+    EXPECT_EQ(key.value(L"Folders").second, L"C:\\W\\|234SSDEPERATATORZZ|");
+    EXPECT_EQ(key.value(L"Text3").second, L"30");
+    EXPECT_EQ(key.value(L"Weekly").second, L"Monday");
+    EXPECT_EQ(key.value(L"StartStopState").second, L"On");
 }
 
 TEST(RegistrySettingsStore, AValueThatIsNotTextIsReportedAndNeverWrittenOver)
@@ -110,9 +135,8 @@ protected:
 
 TEST_F(RunKeyAutostartTest, RegistersTheQuotedProgramUnderItsFileNameAndRemovesIt)
 {
-    // a hidden program file is passed over
+    // the name is this program's own, whatever other program files its folder lists first
     std::ofstream(folder / "a.exe") << "x";
-    ::SetFileAttributesW((folder / "a.exe").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     RunKeyAutostart autostart(executable, HKEY_CURRENT_USER, key.path);
     EXPECT_EQ(autostart.valueName(), L"tarnwick.exe");
@@ -123,6 +147,52 @@ TEST_F(RunKeyAutostartTest, RegistersTheQuotedProgramUnderItsFileNameAndRemovesI
     autostart.remove();
     EXPECT_EQ(key.value(L"tarnwick.exe").first, DWORD {0});
     EXPECT_NO_THROW(autostart.remove()) << "nothing registered is nothing to remove";
+}
+
+TEST_F(RunKeyAutostartTest, NeverTouchesAnotherProgramsValue)
+{
+    // another program's file is listed before this one, and that program starts with Windows too
+    std::ofstream(folder / "helper.exe") << "x";
+    const std::wstring helper = L"\"" + (folder / "helper.exe").wstring() + L"\" --background";
+    key.setText(L"helper.exe", helper);
+
+    RunKeyAutostart autostart(executable, HKEY_CURRENT_USER, key.path);
+    EXPECT_FALSE(autostart.registered());
+    autostart.add();
+    EXPECT_TRUE(autostart.registered());
+    EXPECT_EQ(key.value(L"tarnwick.exe").second, L"\"" + executable + L"\"");
+    autostart.remove();
+    EXPECT_FALSE(autostart.registered());
+    EXPECT_EQ(key.value(L"tarnwick.exe").first, DWORD {0});
+    EXPECT_EQ(key.value(L"helper.exe"), std::make_pair(DWORD {REG_SZ}, helper));
+
+    // a value of this program's under the name an earlier version gave it goes too
+    key.setText(L"helper.exe", L"\"" + executable + L"\"");
+    autostart.remove();
+    EXPECT_EQ(key.value(L"helper.exe").first, DWORD {0});
+}
+
+TEST_F(RunKeyAutostartTest, AValueThatStartsAnotherCopyIsNotThisOnesRegistration)
+{
+    // a reinstall into another folder: the old value names a program that is no longer this one
+    const std::wstring old = L"\"C:\\Old Place\\tarnwick.exe\"";
+    key.setText(L"tarnwick.exe", old);
+    RunKeyAutostart autostart(executable, HKEY_CURRENT_USER, key.path);
+    EXPECT_FALSE(autostart.registered());
+    autostart.remove();
+    EXPECT_EQ(key.value(L"tarnwick.exe").second, old) << "not this program's to remove";
+    autostart.add();
+    EXPECT_TRUE(autostart.registered());
+
+    // the same program in other letter case or unquoted is this one
+    key.setText(L"tarnwick.exe", executable);
+    EXPECT_TRUE(autostart.registered());
+    std::wstring upper = executable;
+    ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    key.setText(L"tarnwick.exe", L"\"" + upper + L"\"");
+    EXPECT_TRUE(autostart.registered());
+    key.setNumber(L"tarnwick.exe", 1);
+    EXPECT_FALSE(autostart.registered());
 }
 
 TEST(Clipboard, HoldsTheWholeTextAsUnicode)

@@ -74,6 +74,7 @@ public:
 class FakeAutostart final : public app::Autostart
 {
 public:
+    bool registered() const override { return true; }
     void add() override { }
     void remove() override { }
 };

@@ -15,6 +15,10 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tarnwick::win32 {
 namespace {
@@ -61,6 +65,40 @@ std::wstring cellOf(HWND list, int row, int column)
     return text;
 }
 
+// The tooltip the window keeps for one of its controls, and the tip it shows for it.
+std::pair<HWND, std::wstring> folderTooltipOf(HWND window, HWND tool)
+{
+    struct Search {
+        HWND window;
+        HWND tool;
+        HWND tooltip = nullptr;
+        std::wstring tip;
+    } search {window, tool, nullptr, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) {
+            auto &search = *reinterpret_cast<Search *>(data);
+            wchar_t name[32] = {};
+            ::GetClassNameW(candidate, name, 32);
+            if (std::wstring_view(name) != TOOLTIPS_CLASSW || ::GetWindow(candidate, GW_OWNER) != search.window)
+                return TRUE;
+            wchar_t text[256] = {};
+            TTTOOLINFOW info {};
+            info.cbSize = sizeof info;
+            info.hwnd = search.window;
+            info.uId = reinterpret_cast<UINT_PTR>(search.tool);
+            info.lpszText = text;
+            ::SendMessageW(candidate, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+            if (text[0] == L'\0')
+                return TRUE;
+            search.tooltip = candidate;
+            search.tip = text;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return {search.tooltip, search.tip};
+}
+
 // A real Application over the real window, with stand-ins for everything else.
 struct Program {
     explicit Program(app::Prompts &promptsToUse, MessageBoxPrompts *closes = nullptr)
@@ -97,9 +135,10 @@ protected:
     HWND control(Control which) const { return window.control(which); }
 };
 
-TEST_F(WindowTest, ClientAreaAndControlsFollowTheDesignInTwips)
+TEST_F(WindowTest, TheClientAreaIsTheDesignsWithAFixedBorderAndAMinimiseButton)
 {
-    ASSERT_EQ(DpiOf(window.handle()), 96) << "the geometry below is at 96 dpi";
+    EXPECT_TRUE(prompts.messages.empty()) << "the start-up reported: " << prompts.messages.front();
+    ASSERT_EQ(DpiOf(window.handle()), 96) << "the size below is at 96 dpi";
     RECT client;
     ::GetClientRect(window.handle(), &client);
     EXPECT_EQ(client.right - client.left, 1064);
@@ -109,47 +148,107 @@ TEST_F(WindowTest, ClientAreaAndControlsFollowTheDesignInTwips)
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME) << "a fixed single border";
-
-    struct Case {
-        Control control;
-        RECT rect; // left, top, right, bottom in pixels of the client area
-    };
-    const Case cases[] = {
-        {Control::Frame4, {8, 4, 528, 61}},
-        {Control::ProgressBar2, {24, 22, 512, 49}}, // inside Frame4
-        {Control::ListView2, {536, 8, 1056, 325}},
-        {Control::Text1, {144, 330, 177, 353}}, // inside Frame3
-        {Control::Check8, {296, 278, 468, 297}}, // inside Frame2
-        {Control::PushButton12, {800, 400, 1056, 427}},
-        {Control::PushButton6, {536, 440, 792, 467}}, // below the client area, as designed
-    };
-    for (const Case &c : cases) {
-        const RECT rect = clientRectOf(control(c.control), window.handle());
-        EXPECT_EQ(rect.left, c.rect.left) << app::ControlName(c.control);
-        EXPECT_EQ(rect.top, c.rect.top) << app::ControlName(c.control);
-        EXPECT_EQ(rect.right, c.rect.right) << app::ControlName(c.control);
-        EXPECT_EQ(rect.bottom, c.rect.bottom) << app::ControlName(c.control);
-        EXPECT_EQ(::GetDlgCtrlID(control(c.control)), ControlId(c.control));
-    }
-    EXPECT_EQ(textOf(control(Control::PushButton6)), L"Monitor Folder Now (Test)");
-    EXPECT_EQ(textOf(control(Control::Option5)), L" Weekly:");
-    EXPECT_FALSE(::GetWindowLongW(control(Control::Check8), GWL_STYLE) & WS_VISIBLE) << "shown only with Check4";
 }
 
-TEST_F(WindowTest, PushButtonsAreArial11PointsBoldAndOtherControls9PointsBold)
+// Every control of the design: where it is (in twips, within its container), its caption, its font and whether it
+// shows, at the window's DPI as it starts and after it has moved to a screen of 144 dpi.
+TEST_F(WindowTest, EveryControlHasItsRectangleCaptionFontAndVisibilityAt96And144Dpi)
 {
+    enum FontSize { Points9, Points11 }; // Arial 9 pt bold, or 11.25 pt bold for push buttons
     struct Case {
         Control control;
-        LONG height;
+        Control container;
+        int left, top, width, height; // twips
+        const wchar_t *caption; // nullptr: not a caption (a list, a box, the picker)
+        FontSize font;
+        bool visible;
     };
-    for (const Case &c : {Case {Control::PushButton5, -15}, Case {Control::Text1, -12}, Case {Control::Frame3, -12},
-                          Case {Control::ListView2, -12}}) {
-        const auto font = reinterpret_cast<HFONT>(::SendMessageW(control(c.control), WM_GETFONT, 0, 0));
+    const Case cases[] = {
+        {Control::Frame4, Control::Form1, 120, 60, 7800, 855, L"Off.", Points9, true},
+        {Control::ProgressBar2, Control::Frame4, 240, 270, 7320, 405, nullptr, Points9, true},
+        {Control::ListView1, Control::Form1, 120, 1020, 7800, 1815, nullptr, Points9, true},
+        {Control::PushButton3, Control::Form1, 120, 2920, 3840, 405, L"Add Folder", Points11, true},
+        {Control::PushButton4, Control::Form1, 4080, 2920, 3840, 405, L"Add All Subfolders In Folder", Points11, true},
+        {Control::PushButton7, Control::Form1, 120, 3430, 3840, 405, L"Clear List", Points11, true},
+        {Control::PushButton8, Control::Form1, 4080, 3430, 3840, 405, L"Load Sample/Example Data", Points11, true},
+        {Control::Frame2, Control::Form1, 120, 3870, 7800, 735, L"Startup Options", Points9, true},
+        {Control::Check4, Control::Frame2, 240, 300, 3930, 285, L"Load this software on Windows startup", Points9,
+         true},
+        {Control::Check8, Control::Frame2, 4320, 300, 2580, 285, L"Minimized to system tray", Points9, false},
+        {Control::Frame3, Control::Form1, 120, 4650, 7800, 1760, L"Monitor Schedule Option", Points9, true},
+        {Control::Option3, Control::Frame3, 240, 345, 1575, 255, L"Monitor every:", Points9, true},
+        {Control::Text1, Control::Frame3, 2040, 300, 500, 345, nullptr, Points9, true},
+        {Control::Label1, Control::Frame3, 2640, 345, 540, 225, L"hour/s", Points9, true},
+        {Control::Text2, Control::Frame3, 3360, 300, 500, 345, nullptr, Points9, true},
+        {Control::Label2, Control::Frame3, 3960, 345, 735, 225, L"minute/s", Points9, true},
+        {Control::Text3, Control::Frame3, 4920, 300, 500, 345, nullptr, Points9, true},
+        {Control::Label3, Control::Frame3, 5520, 345, 780, 225, L"second/s", Points9, true},
+        {Control::Option4, Control::Frame3, 240, 795, 825, 255, L"Daily:", Points9, true},
+        {Control::dtpWeekly, Control::Frame3, 2040, 750, 4335, 375, nullptr, Points9, true},
+        {Control::Option5, Control::Frame3, 240, 1275, 1185, 255, L" Weekly:", Points9, true},
+        {Control::cboWeekly, Control::Frame3, 2040, 1230, 4335, 345, nullptr, Points9, true},
+        {Control::ListView2, Control::Form1, 8040, 120, 7800, 4755, nullptr, Points9, true},
+        {Control::PushButton5, Control::Form1, 8040, 4980, 7800, 405, L"Turn On Automatic Monitoring", Points11, true},
+        {Control::PushButton1, Control::Form1, 8040, 5490, 3840, 405, L"View History Log", Points11, true},
+        {Control::PushButton2, Control::Form1, 12000, 5490, 3840, 405, L"Copy History To Clipboard", Points11, true},
+        {Control::PushButton11, Control::Form1, 8040, 6000, 3840, 405, L"Help", Points11, true},
+        {Control::PushButton12, Control::Form1, 12000, 6000, 3840, 405, L"Clear History Log", Points11, true},
+        // below the client area, as designed
+        {Control::PushButton6, Control::Form1, 8040, 6600, 3840, 405, L"Monitor Folder Now (Test)", Points11, true},
+    };
+    const auto fontOf = [](HWND window) {
         LOGFONTW description {};
-        ASSERT_TRUE(::GetObjectW(font, sizeof description, &description)) << app::ControlName(c.control);
-        EXPECT_STREQ(description.lfFaceName, L"Arial");
-        EXPECT_EQ(description.lfHeight, c.height) << app::ControlName(c.control);
-        EXPECT_EQ(description.lfWeight, FW_BOLD) << app::ControlName(c.control);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+        EXPECT_TRUE(font != nullptr && ::GetObjectW(font, sizeof description, &description));
+        return description;
+    };
+
+    ASSERT_EQ(DpiOf(window.handle()), 96);
+    for (const int dpi : {96, 144}) {
+        if (dpi != 96) {
+            // what the system sends a window that has moved to a screen of another DPI
+            RECT frame;
+            ::GetWindowRect(window.handle(), &frame);
+            ::SendMessageW(window.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        }
+        const auto px = [dpi](int twips) { return (twips * dpi + 720) / 1440; };
+        // Arial 9 points is 12 pixels high at 96 dpi and 18 at 144; 11.25 points is 15 and 23 (rounded up)
+        const LONG heights[2][2] = {{-12, -15}, {-18, -23}};
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(app::ControlName(c.control)) + " at " + std::to_string(dpi) + " dpi");
+            const HWND window = control(c.control);
+            EXPECT_EQ(::GetDlgCtrlID(window), ControlId(c.control));
+            int left = c.left;
+            int top = c.top;
+            for (const Case &container : cases)
+                if (container.control == c.container) {
+                    left += container.left;
+                    top += container.top;
+                }
+            const RECT rect = clientRectOf(window, this->window.handle());
+            EXPECT_EQ(rect.left, px(left));
+            EXPECT_EQ(rect.top, px(top));
+            EXPECT_EQ(rect.right - rect.left, px(c.width));
+            EXPECT_EQ(rect.bottom - rect.top, px(c.height));
+            if (c.caption != nullptr) {
+                EXPECT_EQ(textOf(window), c.caption);
+            }
+            EXPECT_EQ((::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0, c.visible);
+
+            const LOGFONTW font = fontOf(window);
+            EXPECT_STREQ(font.lfFaceName, L"Arial");
+            EXPECT_EQ(font.lfHeight, heights[dpi == 144][c.font]);
+            EXPECT_EQ(font.lfWeight, FW_BOLD);
+        }
+        // the folder list's tooltip, in the window's own font: Arial 9 points regular
+        SCOPED_TRACE("the tooltip at " + std::to_string(dpi) + " dpi");
+        const auto [tooltip, tip] = folderTooltipOf(this->window.handle(), control(Control::ListView1));
+        ASSERT_NE(tooltip, nullptr);
+        EXPECT_EQ(tip, L"Double-click item to remove it. Move | line to right and out of window to reveal full names.");
+        const LOGFONTW font = fontOf(tooltip);
+        EXPECT_STREQ(font.lfFaceName, L"Arial");
+        EXPECT_EQ(font.lfHeight, heights[dpi == 144][Points9]);
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
     }
 }
 
@@ -215,22 +314,80 @@ TEST_F(WindowTest, TheNumericCheckRunsWhenTheFocusMovesToAnotherControlOnly)
     ::DestroyWindow(other);
 }
 
-TEST_F(WindowTest, TabGoesThroughTheControlsInDesignOrderDownToTheHiddenButton)
+// A key pressed on the control with the focus, as the program's message loop hands it to the dialog manager.
+HWND press(HWND window, WPARAM key)
+{
+    MSG message {::GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    EXPECT_TRUE(::IsDialogMessageW(window, &message));
+    pump();
+    return ::GetFocus();
+}
+
+TEST_F(WindowTest, TabGoesThroughEveryControlInDesignOrderAndEntersTheOptionGroupAtItsCheckedButton)
 {
     window.showNormal();
     ::SetForegroundWindow(window.handle());
-    const auto tab = [&] {
-        MSG message {::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-        EXPECT_TRUE(::IsDialogMessageW(window.handle(), &message));
-        pump();
-        return ::GetFocus();
-    };
-    ::SetFocus(control(Control::PushButton11));
+    ::SetFocus(control(Control::PushButton6));
     pump();
-    EXPECT_EQ(tab(), control(Control::PushButton12));
-    EXPECT_EQ(tab(), control(Control::PushButton6)) << "below the client area, still reached with Tab";
-    EXPECT_EQ(tab(), control(Control::ListView1)) << "round again; Frame4 and the bar take no focus";
-    EXPECT_EQ(tab(), control(Control::PushButton3));
+    const auto round = [&](const std::vector<Control> &order) {
+        for (const Control expected : order)
+            EXPECT_EQ(press(window.handle(), VK_TAB), control(expected)) << "expected " << app::ControlName(expected);
+    };
+    // As started: the interval mode, so the picker and the day list are unavailable; Check8 hidden. Frames, labels
+    // and the bar take no focus; the button below the client area is still reached.
+    round({Control::ListView1, Control::PushButton3, Control::PushButton4, Control::PushButton7, Control::PushButton8,
+           Control::Check4, Control::Option3, Control::Text1, Control::Text2, Control::Text3, Control::ListView2,
+           Control::PushButton5, Control::PushButton1, Control::PushButton2, Control::PushButton11,
+           Control::PushButton12, Control::PushButton6});
+
+    // Check4 shows Check8; the weekly mode makes the picker and the day list available and takes the tab stop.
+    ::SendMessageW(control(Control::Check4), BM_CLICK, 0, 0);
+    ::SendMessageW(control(Control::Option5), BM_CLICK, 0, 0);
+    ::SetFocus(control(Control::PushButton6));
+    pump();
+    round({Control::ListView1, Control::PushButton3, Control::PushButton4, Control::PushButton7, Control::PushButton8,
+           Control::Check4, Control::Check8, Control::Option5, Control::Text1, Control::Text2, Control::Text3,
+           Control::dtpWeekly, Control::cboWeekly, Control::ListView2});
+
+    // with none of the option buttons checked (as a stored schedule can leave them) the group is still reached
+    window.setChecked(Control::Option5, false);
+    ::SetFocus(control(Control::Check8));
+    pump();
+    round({Control::Option3, Control::Text1});
+}
+
+TEST_F(WindowTest, TheArrowKeysMoveWithinTheOptionGroupAndSelectAndSaveEachButton)
+{
+    FakeSettingsStore &settings = program->settings;
+    window.showNormal();
+    ::SetForegroundWindow(window.handle());
+    ::SetFocus(control(Control::Option3));
+    pump();
+    const auto checked = [&](Control option) {
+        return ::SendMessageW(control(option), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+
+    EXPECT_EQ(press(window.handle(), VK_DOWN), control(Control::Option4));
+    EXPECT_TRUE(checked(Control::Option4));
+    EXPECT_FALSE(checked(Control::Option3));
+    EXPECT_EQ(settings.values["Option4"], "True");
+    EXPECT_EQ(settings.values["Option3"], "False");
+    EXPECT_TRUE(::IsWindowEnabled(control(Control::dtpWeekly))) << "the daily mode's picker";
+
+    EXPECT_EQ(press(window.handle(), VK_RIGHT), control(Control::Option5));
+    EXPECT_TRUE(checked(Control::Option5));
+    EXPECT_FALSE(checked(Control::Option4));
+    EXPECT_EQ(settings.values["Option5"], "True");
+    EXPECT_EQ(settings.values["Option4"], "False");
+    EXPECT_TRUE(::IsWindowEnabled(control(Control::cboWeekly))) << "the weekly mode's day list";
+
+    EXPECT_EQ(press(window.handle(), VK_UP), control(Control::Option4));
+    EXPECT_TRUE(checked(Control::Option4));
+    EXPECT_EQ(settings.values["Option4"], "True");
+    EXPECT_EQ(settings.values["Option5"], "False");
+
+    // Tab leaves the group in one step
+    EXPECT_EQ(press(window.handle(), VK_TAB), control(Control::Text1));
 }
 
 TEST_F(WindowTest, FramesOptionButtonsAndCheckBoxesAreWhiteUntilTheSkinGivesThemTheButtonFace)
