@@ -7,6 +7,7 @@
 #include "core/paths.h"
 #include "print_change.h"
 #include "temp_tree.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -106,9 +107,11 @@ private:
 class RandomChanges
 {
 public:
-    RandomChanges(const TempTree &tree, std::uint32_t seed)
+    // locks: folders are also made unreadable and readable again (the process must not be privileged)
+    RandomChanges(const TempTree &tree, std::uint32_t seed, bool locks = false)
         : m_tree(tree)
         , m_random(seed)
+        , m_locks(locks)
     {
         for (const char *area : {"r", "s", "o"})
             m_tree.makeFolder(area);
@@ -146,14 +149,14 @@ public:
         const std::vector<std::string> present = files();
         const std::string folder = pick(open);
         const std::string file = present.empty() ? std::string() : pick(present);
-        switch (m_random() % 14) {
+        switch (m_random() % (m_locks ? 16 : 14)) {
         case 0:
             writeFile(folder + "/" + fileName());
             return "create in " + folder;
         case 1:
             if (file.empty())
                 return "nothing";
-            m_tree.remove(file);
+            remove(file);
             return "delete " + file;
         case 2:
             if (file.empty())
@@ -213,7 +216,7 @@ public:
         case 10: {
             // a file replaced by a folder of the same name, or the other way round
             if (!file.empty() && m_random() % 2) {
-                m_tree.remove(file);
+                remove(file);
                 makeFolder(file);
                 if (m_random() % 2)
                     writeFile(file + "/" + fileName());
@@ -221,14 +224,14 @@ public:
             }
             if (isArea(folder))
                 return "nothing";
-            m_tree.remove(folder);
+            remove(folder);
             writeFile(folder);
             return "folder to file " + folder;
         }
         case 11: {
             if (isArea(folder))
                 return "nothing";
-            m_tree.remove(folder);
+            remove(folder);
             return "delete folder " + folder;
         }
         case 12: {
@@ -239,13 +242,32 @@ public:
             const std::string area = from.starts_with("o") ? (m_random() % 2 ? "r" : "s") : "o";
             return rename(from, area + "/" + folderName());
         }
-        default: {
+        case 13: {
             if (file.empty())
                 return "nothing";
             const std::string link = folder + "/" + fileName();
             std::error_code ignored;
             std::filesystem::create_symlink(PathOf(m_tree.path(file)), PathOf(m_tree.path(link)), ignored);
             return "symbolic link " + link + " to " + file;
+        }
+        case 14: {
+            // names that cannot be listed, entries that cannot be examined, or both
+            if (isArea(folder))
+                return "nothing";
+            static const mode_t modes[] = {0000, 0444, 0111};
+            const mode_t mode = modes[m_random() % 3];
+            ::chmod(m_tree.path(folder).c_str(), mode);
+            m_locked.push_back(folder);
+            return "lock " + folder + " to " + std::to_string(mode);
+        }
+        default: {
+            if (m_locked.empty())
+                return "nothing";
+            const std::size_t which = m_random() % m_locked.size();
+            const std::string folder = m_locked[which];
+            ::chmod(m_tree.path(folder).c_str(), 0755);
+            m_locked.erase(m_locked.begin() + static_cast<std::ptrdiff_t>(which));
+            return "unlock " + folder;
         }
         }
     }
@@ -280,7 +302,8 @@ private:
     void writeFile(const std::string &file)
     {
         // only where a folder is, so that a file never turns into a folder's parent by accident
-        if (!std::filesystem::is_directory(PathOf(m_tree.path(file.substr(0, file.rfind('/'))))))
+        std::error_code error;
+        if (!std::filesystem::is_directory(PathOf(m_tree.path(file.substr(0, file.rfind('/')))), error))
             return;
         const int fd = ::open(m_tree.path(file).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         if (fd >= 0) {
@@ -300,6 +323,12 @@ private:
             (void)ignored;
             ::close(fd);
         }
+    }
+
+    void remove(const std::string &relative)
+    {
+        std::error_code ignored; // a locked folder below stays
+        std::filesystem::remove_all(PathOf(m_tree.path(relative)), ignored);
     }
 
     std::string rename(const std::string &from, const std::string &to)
@@ -328,17 +357,20 @@ private:
 
     void collect(const std::string &folder, std::vector<std::string> &folders, std::vector<std::string> *files) const
     {
+        if (std::find(m_locked.begin(), m_locked.end(), folder) != m_locked.end())
+            return;
         folders.push_back(folder);
         std::error_code error;
         std::vector<std::string> children;
         for (std::filesystem::directory_iterator it(PathOf(m_tree.path(folder)), error), end; !error && it != end;
              it.increment(error)) {
             const std::string name = TextOf(it->path().filename());
-            if (it->is_symlink())
+            std::error_code unknown; // below a locked folder
+            if (it->is_symlink(unknown) || unknown)
                 continue;
-            if (it->is_directory())
+            if (it->is_directory(unknown))
                 children.push_back(folder + "/" + name);
-            else if (files != nullptr)
+            else if (files != nullptr && !unknown)
                 files->push_back(folder + "/" + name);
         }
         std::sort(children.begin(), children.end());
@@ -350,18 +382,20 @@ private:
 
     const TempTree &m_tree;
     std::mt19937 m_random;
+    const bool m_locks;
+    std::vector<std::string> m_locked; // by the path they had when locked
 };
 
 // Runs seeded sequences of changes, each followed by a pass guided by the journal and a pass that walks;
 // gives the first difference, if any. takenOver counts the directories the guided passes did not read.
-std::string compareWithWalks(std::uint32_t firstSeed, int rounds, std::size_t &directoriesTakenOver)
+std::string compareWithWalks(std::uint32_t firstSeed, int rounds, std::size_t &directoriesTakenOver, bool locks = false)
 {
     // one journal for every round, as the program keeps one: closing one waits for the kernel
     ChangeJournal journal(SystemJournalSource());
     for (int round = 0; round < rounds; ++round) {
         const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(round);
         TempTree tree;
-        RandomChanges random(tree, seed);
+        RandomChanges random(tree, seed, locks);
         const std::vector<std::string> folders = random.folderList();
         journal.forget();
         SnapshotStore guided;
@@ -393,6 +427,22 @@ TEST(Journal, GuidedPassesReportWhatWalksReport)
     std::size_t directoriesTakenOver = 0;
     EXPECT_EQ(compareWithWalks(7000, 100, directoriesTakenOver), "");
     EXPECT_GT(directoriesTakenOver, 500U) << "the journal guided no pass: nothing was compared";
+}
+
+// With folders locked and unlocked too: a folder that cannot be watched makes its tree walk, one that can be
+// watched but not read is read again at every pass.
+TEST(Journal, GuidedPassesReportWhatWalksReportWhenFoldersCannotBeRead)
+{
+    TempTree work;
+    EXPECT_EQ(testing::RunUnprivileged(work.path(""),
+                                       [] {
+                                           std::size_t directoriesTakenOver = 0;
+                                           std::string result = compareWithWalks(9000, 60, directoriesTakenOver, true);
+                                           if (result.empty() && directoriesTakenOver < 200)
+                                               result = "the journal guided no pass: nothing was compared";
+                                           return result;
+                                       }),
+              "");
 }
 
 // Which directories a pass opened, as the kernel tells: a directory is read by opening it.
