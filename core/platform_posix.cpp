@@ -70,9 +70,14 @@ private:
 
 // Opens a directory by a path of any length: a path over PATH_MAX is opened piece by piece, each piece
 // relative to the directory the one before it opened.
-int openDirectory(const std::string &path, bool followLink)
+int openDirectory(const std::string &folder, bool followLink)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    // A name with a separator after it is followed, O_NOFOLLOW or not: a subfolder put in place of a link since its
+    // parent was listed must not be read.
+    std::string path = folder;
+    if (!followLink && path.size() > 1 && path.back() == '/')
+        path.pop_back();
     if (path.size() < PATH_MAX)
         return ::open(path.c_str(), flags);
     int base = AT_FDCWD;

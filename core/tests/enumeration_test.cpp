@@ -1,5 +1,6 @@
 #include "core/enumeration.h"
 #include "core/paths.h"
+#include "core/platform.h"
 #include "temp_tree.h"
 #include "unprivileged.h"
 
@@ -196,6 +197,20 @@ TEST(ReadDirectory, GivesWholeSecondsOfTheLastWriteTime)
     ASSERT_EQ(contents.fileCount(), 1U);
     EXPECT_EQ(contents.times[0], FileTime {1700000000});
 }
+
+#ifndef _WIN32
+// A subfolder is read by the path its parent listed; a link put in its place since is not followed, though the
+// path ends with a separator (which makes the system follow a link whatever it is told).
+TEST(ReadDirectory, AFolderFoundByAWalkIsNotReachedThroughALinkPutInItsPlace)
+{
+    TempTree tree;
+    tree.writeFile("w/real/a.txt", FileTime {1700000000});
+    std::filesystem::create_directory_symlink(tree.path("w/real"), tree.path("w/link"));
+    EXPECT_EQ(platform::ReadDirectory(tree.folder("w/link"), ReadOptions {}, false).status, ReadStatus::Vanished);
+    EXPECT_EQ(platform::ReadDirectory(tree.folder("w/link"), ReadOptions {}, true).fileCount(), 1U)
+        << "a listed folder may be a link";
+}
+#endif
 
 } // namespace
 } // namespace tarnwick
